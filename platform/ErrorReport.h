@@ -1,0 +1,39 @@
+#pragma once
+// The application's one error report.
+//
+// A handler that fails throws; the throw ends the handler at that point. Whoever calls a handler
+// from the event loop (a timer, a click, a menu item) runs it through `runHandler`, which catches
+// the error and hands its message to the error report. The report shows the message in a modal
+// message box and the event loop goes on. Tests replace the message box with `setErrorSink`.
+//
+// UI thread only.
+#include <QString>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace corvina {
+
+// An error raised by a handler (the message is shown to the user as it stands).
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+// Shows `message` through the current sink (a message box unless a test set another).
+void reportError(const QString& message);
+
+// Replaces the message box; an empty function restores it. Returns the previous sink.
+using ErrorSink = std::function<void(const QString&)>;
+ErrorSink setErrorSink(ErrorSink sink);
+
+// Runs `handler`; any exception it throws is reported and swallowed.
+void runHandler(const std::function<void()>& handler);
+
+// Wraps a handler so that it can be connected to a signal directly.
+inline std::function<void()> guarded(std::function<void()> handler) {
+    return [h = std::move(handler)] { runHandler(h); };
+}
+
+}  // namespace corvina

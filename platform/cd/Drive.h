@@ -1,0 +1,68 @@
+#pragma once
+// A CD drive as the `cdaudio` command layer sees it.
+//
+// Addresses are absolute CD frames (1/75 s) counted from the start of the disc, lead-in
+// included: on a pressed disc track 1 starts at frame 150 (00:02:00). Backends: `VirtualDrive`
+// (disc images, CD rips and the built-in demo disc), `CdioDrive` (a real drive through libcdio)
+// and `FakeDrive` (scripted, for tests).
+//
+// Threading: every method is called from the UI thread and returns promptly. A backend that
+// waits on hardware or streams audio does so on a thread of its own, behind its own lock.
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace corvina::cd {
+
+constexpr int kFramesPerSecond = 75;
+constexpr int kLeadInFrames = 150;
+
+struct TocTrack {
+    int start = 0;       // absolute frame of the track's first sector
+    bool audio = true;   // false for a data track (still counted as a track)
+};
+
+struct Toc {
+    std::vector<TocTrack> tracks;  // track n is tracks[n - 1]
+    int leadOut = 0;               // absolute frame just past the last track
+};
+
+class Drive {
+public:
+    Drive() = default;
+    Drive(const Drive&) = delete;
+    Drive& operator=(const Drive&) = delete;
+    virtual ~Drive() = default;
+
+    // "VENDOR MODEL" (or a name for a virtual drive), shown in the device list.
+    virtual QString description() const = 0;
+
+    // Tray. A virtual drive's tray works too: open means no media; closing brings the disc back.
+    virtual bool isDoorOpen() const = 0;
+    virtual void setDoorOpen(bool open) = 0;
+
+    // The table of contents of a usable disc; nullopt with the door open, no disc, or a disc
+    // that cannot be used (the backend says why once on stderr).
+    virtual std::optional<Toc> toc() const = 0;
+
+    // Plays frames [from, to) and stops by itself at `to`. False (nothing changes) when refused.
+    virtual bool play(int from, int to) = 0;
+    // Halts and keeps the position.
+    virtual void stop() = 0;
+    // Moves the position and leaves the drive stopped. False (nothing changes) when refused.
+    virtual bool seek(int frame) = 0;
+    // The current absolute frame, kept by the drive's own clock while it plays.
+    virtual int position() const = 0;
+    virtual bool isPlaying() const = 0;
+
+    // Output switches: a channel that is off is silent.
+    virtual void setChannels(bool left, bool right) = 0;
+};
+
+// The volume serial of an audio disc as the platform's volume query reports it: the sum of the
+// track starts packed as (m << 16) | (s << 8) | f, plus lead-out minus track 1 for fewer than
+// three tracks.
+std::uint32_t discSerial(const Toc& toc);
+
+}  // namespace corvina::cd

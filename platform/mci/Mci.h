@@ -1,0 +1,36 @@
+#pragma once
+// The media control interface for the `cdaudio` device: command strings in, replies out.
+//
+// Vocabulary: open cdaudio alias NAME [wait] [shareable]; close NAME; set NAME time format
+// tmsf|milliseconds; set NAME door open|closed; set NAME audio left|right|all on|off;
+// play NAME [from POS]; stop NAME; seek NAME to POS; status NAME media present|number of tracks|
+// length|length track N|position. "wait" is accepted after any command.
+// Reply forms: "true"/"false"; a track count without padding ("9", "12"); TMSF lengths
+// "mm:ss:ff"; TMSF positions "tt:mm:ss:ff"; milliseconds as a plain decimal count.
+//
+// CORVINA_MCI_LOG=PATH appends "command<TAB>result<TAB>reply" per command.
+//
+// UI thread only; every command returns promptly.
+#include <cstddef>
+#include <string_view>
+
+namespace corvina::mci {
+
+// Error codes (0 is success).
+enum : unsigned {
+    kOk = 0,
+    kErrUnrecognizedCommand = 261,
+    kErrInvalidDeviceName = 263,
+    kErrDeviceNotReady = 276,
+    kErrOutOfRange = 282,
+    kErrBadTimeFormat = 281,
+    kErrMissingParameter = 273,
+    kErrHardware = 262,
+    kErrDuplicateAlias = 289,
+};
+
+// Sends one command. `reply` (may be null) receives the reply text, cut to `replySize` - 1
+// characters and zero-terminated; on failure it is left as it was.
+unsigned sendString(std::string_view command, char* reply = nullptr, std::size_t replySize = 0);
+
+}  // namespace corvina::mci

@@ -1,0 +1,31 @@
+#pragma once
+// Profile (INI) files with the behaviour of the Windows profile functions: section and key names
+// match without regard to case; a read drops blanks around the value and one pair of enclosing
+// quotation marks, returns at most 2047 characters, and returns the default when the file,
+// section or key is missing; a write creates file, section and key as needed and keeps every
+// other line as it was. Files are GBK text with CRLF line ends (LF files read too); every write
+// is atomic. A failed write throws corvina::Error "Unable to write to <full path>".
+//
+// UI thread only.
+#include <QString>
+
+namespace corvina {
+
+// Short-lived accessor for one file, used within one handler.
+class TIniFile {
+public:
+    explicit TIniFile(const QString& fileName);
+    const QString& fileName() const { return fileName_; }
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    void writeString(const QString& section, const QString& key, const QString& value);
+
+private:
+    QString fileName_;
+};
+
+// The disc title database "CorvinaCD.ini": beside the executable, or, where that folder cannot
+// be written, in the per-user data folder ($XDG_DATA_HOME/Corvina/).
+QString discTitleFilePath();
+
+}  // namespace corvina

@@ -1,0 +1,10 @@
+#include "platform/registry/DriveList.h"
+
+// Stand-ins until the drive branch lands.
+namespace corvina {
+
+void publishDriveBranch() {}
+QStringList listCdDevices() { return {}; }
+QString detectDriveRoot() { return {}; }
+
+}  // namespace corvina
