@@ -2,20 +2,16 @@
 
 namespace corvina::cd {
 
-struct DriveSetAccess {
-    static std::vector<DriveSlot>& drives(DriveSet& set) { return set.drives_; }
-};
-
 DriveSet& DriveSet::instance() {
     static DriveSet set;
     return set;
 }
 
 void DriveSet::install(std::vector<std::unique_ptr<Drive>> drives) {
-    auto& slots = DriveSetAccess::drives(instance());
-    slots.clear();
+    auto& installed = instance().drives_;
+    installed.clear();
     char16_t letter = u'D';
-    for (auto& drive : drives) slots.push_back({QChar(letter++), std::move(drive)});
+    for (auto& drive : drives) installed.push_back({QChar(letter++), std::move(drive)});
 }
 
 Drive* DriveSet::byRoot(const QString& root) const {

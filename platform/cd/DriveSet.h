@@ -38,7 +38,6 @@ public:
 
 private:
     std::vector<DriveSlot> drives_;
-    friend struct DriveSetAccess;
 };
 
 // The volume-information query: the serial of the disc in the drive `root` ("E:"); for an empty
