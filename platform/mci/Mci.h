@@ -12,6 +12,8 @@
 //
 // UI thread only; every command returns promptly.
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace corvina::mci {
@@ -32,5 +34,17 @@ enum : unsigned {
 // Sends one command. `reply` (may be null) receives the reply text, cut to `replySize` - 1
 // characters and zero-terminated; on failure it is left as it was.
 unsigned sendString(std::string_view command, char* reply = nullptr, std::size_t replySize = 0);
+
+// Diagnosis and tests: sees every command with its result code and full reply text.
+using CommandObserver =
+    std::function<void(std::string_view command, unsigned result, std::string_view reply)>;
+CommandObserver setCommandObserver(CommandObserver observer);  // returns the previous one
+
+// Tests: may rewrite a successful reply before it reaches the caller (garbage replies).
+using ReplyFilter = std::function<void(std::string_view command, std::string& reply)>;
+ReplyFilter setReplyFilter(ReplyFilter filter);  // returns the previous one
+
+// Tests: closes every open alias and forgets all device state (the drive set is kept).
+void resetForTesting();
 
 }  // namespace corvina::mci
