@@ -61,8 +61,12 @@ void TFormMain::TimerCDTimer(QObject*) {
 
     DiscSerial = QString::number(GetDiscSerial(), 16).toUpper();
 
-    // Names follow the track shown, that is the one the previous tick read.
-    const int shown = strToInt(field(LabelTrack->Caption(), 1, 2));
+    // Names follow the track shown, that is the one the previous tick read. A tick cut short by
+    // a garbage position reply may have left a label that is no number; that reads as no track
+    // (as "00" does), or every later tick would fail here and the poll would never recover.
+    bool numeric = false;
+    const int shownValue = field(LabelTrack->Caption(), 1, 2).toInt(&numeric, 10);
+    const int shown = numeric ? shownValue : 0;
     {
         const corvina::TIniFile titles(corvina::discTitleFilePath());
         DiscArtist =
@@ -85,7 +89,7 @@ void TFormMain::TimerCDTimer(QObject*) {
     ScrollText->setText(names + QStringLiteral(" - ") + TrackName);
     const QString hint = names + kHintBreak + kHintBreak + TrackName + kHintBreak +
                          field(TrackNo, 1, 2) + QLatin1Char(' ') + TrackLengthText;
-    ScrollText->setToolTip(QString(hint).replace(kHintBreak, QLatin1Char('\n')));
+    ScrollText->setHint(QString(hint).replace(kHintBreak, QLatin1Char('\n')));
 
     TrackCount = field(replyA_.text(), 1, 2);
 
