@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/Main.h"
+#include "app/Picture.h"
 #include "platform/cd/FakeDrive.h"
 #include "tests/support/TestSupport.h"
 

@@ -2,6 +2,7 @@
 // sequence.
 #include <QCoreApplication>
 
+#include "components/ScrollingText.h"
 #include "platform/registry/Registry.h"
 #include "tests/app/MainFixture.h"
 
@@ -29,7 +30,7 @@ TEST_F(MainWindowTest, StartWithADiscPlaysDuringStartup) {
     EXPECT_TRUE(form.DiscPresent);
     EXPECT_EQ(form.LabelStatus->Caption(), QStringLiteral("正在播放..."));
     EXPECT_EQ(form.LabelTrack->Caption(), QStringLiteral("01/3"));
-    EXPECT_EQ(form.LabelTime->Caption(), QStringLiteral("03:00/09:02"));
+    EXPECT_EQ(form.LabelTime->Caption(), QStringLiteral("03:00/09:00"));
     EXPECT_FALSE(form.IconDisc->isHidden());
     EXPECT_TRUE(errors_->messages().isEmpty()) << errors_->messages().join('\n').toStdString();
 
