@@ -67,7 +67,9 @@ void TGraphicControl::changeEvent(QEvent* event) {
 }
 
 void TGraphicControl::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) clickStarted_ = true;
+    // The press that completes a double click is announced as such; it is not a new click.
+    const bool second = event->flags().testFlag(Qt::MouseEventCreatedDoubleClick);
+    if (event->button() == Qt::LeftButton) clickStarted_ = !second;
     if (OnMouseDown) {
         const QPoint pos = event->position().toPoint();
         corvina::runHandler(
@@ -89,7 +91,8 @@ void TGraphicControl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TGraphicControl::mouseDoubleClickEvent(QMouseEvent*) {
-    // The second press of a double click is not a new press: it starts no click.
+    // Follows the second press of a double click, which is not a new press: it starts no click.
+    clickStarted_ = false;
 }
 
 void TGraphicControl::mouseMoveEvent(QMouseEvent* event) {

@@ -89,6 +89,8 @@ protected:
 
     // Runs `OnClick` (through the error report).
     void click();
+    // A left press started a click that its release may complete.
+    bool clickPending() const { return clickStarted_; }
 
 private:
     void updateToolTip();

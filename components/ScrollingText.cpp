@@ -145,6 +145,7 @@ void TScrollingText::rebuild() {
         key = other;
     }
     key_ = corvina::colorFromWin(key).rgb();
+    back_ = back.rgb();
 
     QFont font = this->font();
     font.setStyleStrategy(QFont::NoAntialias);
@@ -185,14 +186,18 @@ void TScrollingText::paint(QPainter& painter) {
     const int w = frame_.width();
     const int first = std::max(0, scrollPos_);
     const int last = std::min(w, scrollPos_ + strip_.width());
+    // After a text change the kept position may leave part of the frame beyond the strip until
+    // the movement wraps; that part shows the background, not a bar of the fade bitmap.
     for (int y = 0; y < frame_.height(); ++y) {
         auto* out = reinterpret_cast<QRgb*>(frame_.scanLine(y));
         std::memcpy(out, fade_.constScanLine(y), size_t(w) * sizeof(QRgb));
         const auto* in = reinterpret_cast<const QRgb*>(strip_.constScanLine(y));
+        for (int x = 0; x < first; ++x) out[x] = back_;
         for (int x = first; x < last; ++x) {
             const QRgb s = in[x - scrollPos_];
             if (s != key_) out[x] = s;
         }
+        for (int x = std::max(first, last); x < w; ++x) out[x] = back_;
     }
     painter.drawImage(0, 0, frame_);
 }

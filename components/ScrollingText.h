@@ -93,6 +93,7 @@ private:
     QImage frame_;
     QImage strip_;
     QRgb key_ = 0;
+    QRgb back_ = 0;  // the background, resolved
     int scrollPos_ = 0;
     int edgeFadeWidth_ = 15;
     TTextLayout layout_ = tlCenter;

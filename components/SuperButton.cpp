@@ -54,8 +54,15 @@ void TSuperButton::fontChanged() {
 
 void TSuperButton::mousePressEvent(QMouseEvent* event) {
     TGraphicControl::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton || !clickPending()) return;
     pressed_ = true;
+    repaint();
+}
+
+void TSuperButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    TGraphicControl::mouseDoubleClickEvent(event);
+    if (!pressed_) return;
+    pressed_ = false;
     repaint();
 }
 
