@@ -8,12 +8,13 @@ AudioOutput::AudioOutput(std::string name, Opener opener, std::chrono::milliseco
     : name_(std::move(name)), opener_(std::move(opener)), retry_(retry) {}
 
 AudioOutput& AudioOutput::shared() {
-    static AudioOutput output = [] {
+    // Never destroyed: drives that live in other statics may still play into it at exit.
+    static AudioOutput* output = [] {
         const char* env = std::getenv("CORVINA_AUDIO");
         std::string spec = env && *env ? env : "default";
-        return AudioOutput(spec, [spec](std::string& error) { return openSink(spec, error); });
+        return new AudioOutput(spec, [spec](std::string& error) { return openSink(spec, error); });
     }();
-    return output;
+    return *output;
 }
 
 bool AudioOutput::ensureOpen() {
@@ -39,6 +40,11 @@ void AudioOutput::fail(const std::string& error) {
     reported_ = true;
     std::fprintf(stderr, "Corvina: no sound from output '%s': %s. The disc plays on silently.\n",
                  name_.c_str(), error.c_str());
+}
+
+void AudioOutput::prepare() {
+    std::lock_guard lock(mutex_);
+    ensureOpen();
 }
 
 void AudioOutput::write(const std::int16_t* samples, int frames) {

@@ -30,6 +30,9 @@ public:
     // The output chosen by CORVINA_AUDIO (ALSA "default" when unset).
     static AudioOutput& shared();
 
+    // Opens the device now rather than when sound first comes (a capture file then exists, and
+    // a missing device is reported, from the start). May block briefly.
+    void prepare();
     // Plays `frames` stereo frames; silently dropped while the device is unavailable.
     void write(const std::int16_t* samples, int frames);
     // Throws away what the device still holds.

@@ -166,6 +166,7 @@ void PlaybackEngine::pump() {
 }
 
 void PlaybackEngine::run() {
+    output_.prepare();
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (stepLocked(lock)) continue;
