@@ -41,7 +41,7 @@ Gel redGel() {
 }
 
 Gel darkGel() {
-    return {QColor(176, 48, 60), QColor(86, 0, 14), QColor(200, 60, 70), QColor(70, 0, 10)};
+    return {QColor(176, 48, 60), QColor(86, 0, 14), QColor(200, 60, 70), QColor(70, 0, 10), 120};
 }
 
 void paintGel(QPainter& painter, const QRectF& rect, qreal radius, const Gel& gel) {
@@ -69,8 +69,8 @@ void paintGel(QPainter& painter, const QRectF& rect, qreal radius, const Gel& ge
     QPainterPath gloss;
     gloss.addRoundedRect(shine, radius * 0.8, radius * 0.6);
     QLinearGradient light(shine.topLeft(), shine.bottomLeft());
-    light.setColorAt(0, QColor(255, 255, 255, 210));
-    light.setColorAt(1, QColor(255, 255, 255, 40));
+    light.setColorAt(0, QColor(255, 255, 255, gel.gloss));
+    light.setColorAt(1, QColor(255, 255, 255, gel.gloss / 5));
     painter.fillPath(gloss, light);
     painter.setClipping(false);
 

@@ -25,6 +25,7 @@ void pixelArt(QImage& image, int x, int y, std::initializer_list<const char*> ro
 // bottom edge, a gloss over the upper half and a one-pixel rim.
 struct Gel {
     QColor top, bottom, glow, rim;
+    int gloss = 210;  // opacity of the gloss at its top
 };
 Gel redGel();   // the transport buttons
 Gel darkGel();  // the window buttons' plates

@@ -208,14 +208,6 @@ QImage compactView() {
     p.drawLine(23, 3, 23, 14);
     p.setPen(kLight);
     p.drawLine(24, 3, 24, 14);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QLinearGradient groove(0, 2, 0, 16);
-    groove.setColorAt(0, QColor(210, 78, 90));
-    groove.setColorAt(1, QColor(246, 128, 132));
-    p.setPen(QPen(kShade, 1));
-    p.setBrush(groove);
-    p.drawRoundedRect(QRectF(27.5, 2.5, 131, 13), 4, 4);
-    p.setRenderHint(QPainter::Antialiasing, false);
     for (const Place& place : kCompactButtons) {
         const QPoint at = place.button.topLeft() + QPoint(1, 2);
         if (place.picture.width() == 13) socket(p, QRectF(at, place.picture), 3);
