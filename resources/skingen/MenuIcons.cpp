@@ -110,8 +110,8 @@ void addMenuPictures(Pictures& out) {
     add("MenuEject", symbolIcon(Symbol::Eject, 10));
     add("MenuRewind", symbolIcon(Symbol::Rewind, 9));
     add("MenuForward", symbolIcon(Symbol::Forward, 9));
-    add("MenuPrevious", symbolIcon(Symbol::Previous, 7));
-    add("MenuNext", symbolIcon(Symbol::Next, 7));
+    add("MenuPrevious", symbolIcon(Symbol::Previous, 9));
+    add("MenuNext", symbolIcon(Symbol::Next, 9));
     add("MenuTracks", page([](QPainter& p) {
             for (int i = 0; i < 4; ++i) {
                 p.fillRect(QRectF(5, 4 + 2.5 * i, 2, 1.5), kRed);

@@ -169,6 +169,21 @@ TEST(Skin, LcdStripIsShadedSevenSegmentDigitsOnBlack) {
     EXPECT_EQ(cells.size(), 10u) << "every digit looks different";
 }
 
+// Read each cell back as a seven-segment display: cell k must show the digit k.
+TEST(Skin, LcdStripCellsReadAsTheirDigits) {
+    const QImage strip = skin::picture("LCDDigits");
+    ASSERT_EQ(strip.size(), QSize(99, 13));
+    // Segments a to g, sampled at their middles; the bit patterns of 0 to 9.
+    const QPoint middle[7] = {{4, 0}, {8, 3}, {8, 9}, {4, 12}, {0, 9}, {0, 3}, {4, 6}};
+    const int patterns[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    for (int cell = 0; cell <= 10; ++cell) {
+        int lit = 0;
+        for (int s = 0; s < 7; ++s)
+            if (rgb(strip, cell * 9 + middle[s].x(), middle[s].y()) != qRgb(0, 0, 0)) lit |= 1 << s;
+        EXPECT_EQ(lit, patterns[cell % 10]) << "cell " << cell;
+    }
+}
+
 TEST(Skin, MenuTitleStripRepeatsItsFiveColours) {
     const QImage title = skin::picture("MenuTitle");
     ASSERT_EQ(title.size(), QSize(5, 300));
@@ -198,6 +213,59 @@ TEST(Skin, KeyedPicturesHaveAnExactKeyAndNoFringe) {
             }
         EXPECT_GT(shown, image.width() * image.height() / 10) << "the picture shows something";
     }
+}
+
+// The buttons drawn over their backgrounds the way the player draws them (key left out), at
+// rest and pressed (one pixel right and down): no key colour may reach the screen, and every
+// button must change its field.
+TEST(Skin, ButtonsSitCleanlyOnTheirBackgrounds) {
+    struct Button {
+        const char* name;
+        QRect rect;
+    };
+    const Button full[] = {
+        {"CorvinaPlay", {151, 22, 19, 19}},   {"CorvinaPause", {178, 22, 19, 19}},
+        {"CorvinaStop", {207, 22, 19, 19}},   {"CorvinaPrevious", {236, 22, 22, 19}},
+        {"CorvinaRewind", {268, 22, 19, 19}}, {"CorvinaForward", {297, 22, 19, 19}},
+        {"CorvinaNext", {326, 22, 22, 19}},   {"CorvinaEject", {358, 22, 19, 19}},
+        {"CorvinaPortivo", {414, 2, 14, 12}}, {"CorvinaMinimize", {427, 2, 14, 12}},
+        {"CorvinaClose", {440, 0, 16, 16}},   {"CorvinaSysTray", {440, 15, 16, 16}}};
+    const Button compact[] = {
+        {"PortivoPlay", {29, 2, 16, 15}},    {"PortivoPause", {45, 2, 16, 15}},
+        {"PortivoStop", {61, 2, 16, 15}},    {"PortivoPrev", {77, 2, 16, 15}},
+        {"PortivoRewind", {93, 2, 16, 15}},  {"PortivoForward", {109, 2, 16, 15}},
+        {"PortivoNext", {125, 2, 16, 15}},   {"PortivoEject", {141, 2, 16, 15}},
+        {"PortivoRestore", {162, 2, 16, 15}}};
+    auto check = [](const char* backName, const Button* begin, const Button* end) {
+        const QImage back = skin::picture(backName).convertToFormat(QImage::Format_RGB32);
+        for (const Button* b = begin; b != end; ++b) {
+            SCOPED_TRACE(b->name);
+            const QImage pic = skin::picture(b->name).convertToFormat(QImage::Format_RGB32);
+            const QRgb key = rgb(pic, 0, pic.height() - 1);
+            const QPoint at = b->rect.topLeft() + QPoint((b->rect.width() - pic.width()) / 2,
+                                                         (b->rect.height() - pic.height()) / 2);
+            for (int pressed = 0; pressed < 2; ++pressed) {
+                QImage view = back.copy();
+                for (int y = 0; y < pic.height(); ++y)
+                    for (int x = 0; x < pic.width(); ++x) {
+                        const QPoint p = at + QPoint(x + pressed, y + pressed);
+                        if (rgb(pic, x, y) != key && b->rect.contains(p))
+                            view.setPixel(p, pic.pixel(x, y));
+                    }
+                int changed = 0;
+                for (int y = b->rect.top(); y <= b->rect.bottom(); ++y)
+                    for (int x = b->rect.left(); x <= b->rect.right(); ++x) {
+                        const QRgb c = rgb(view, x, y);
+                        EXPECT_NE(c, qRgb(255, 0, 255)) << x << "," << y;
+                        EXPECT_NE(c, qRgb(255, 0, 0)) << x << "," << y;
+                        changed += c != rgb(back, x, y);
+                    }
+                EXPECT_GT(changed, 0) << (pressed ? "pressed" : "at rest");
+            }
+        }
+    };
+    check("ImageBack", std::begin(full), std::end(full));
+    check("ImagePortivo", std::begin(compact), std::end(compact));
 }
 
 TEST(Skin, VolumeBarPicturesShowRedOnAKeyedBlack) {
