@@ -13,7 +13,14 @@ class TApplication : public QApplication {
     Q_OBJECT
 public:
     TApplication(int& argc, char** argv);
+    ~TApplication() override;
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    // SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C in a terminal) close the main window like
+    // the system's close command, so the exit sequence still stops the disc and closes the device.
+    void installTerminationHandler();
+    void terminationRequested();
 };
 
 }  // namespace corvina

@@ -1,6 +1,7 @@
 #include "platform/ErrorReport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 namespace corvina {
@@ -11,14 +12,30 @@ ErrorSink& sink() {
     return current;
 }
 
+// The box is modal but the player's timers keep running behind it; an error that repeats every
+// second must not pile up a stack of identical boxes, so a message already on screen is not shown
+// again until that box is closed.
 void showMessageBox(const QString& message) {
+    static QStringList onScreen;
+    if (onScreen.contains(message)) return;
+    onScreen.append(message);
     QWidget* parent = QApplication::activeWindow();
     QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
+    onScreen.removeOne(message);
+}
+
+// Diagnosis and end-to-end tests: CORVINA_ERROR_LOG=PATH appends every reported message.
+void appendToErrorLog(const QString& message) {
+    static const QString path = qEnvironmentVariable("CORVINA_ERROR_LOG");
+    if (path.isEmpty()) return;
+    QFile log(path);
+    if (log.open(QIODevice::Append | QIODevice::Text)) log.write(message.toUtf8() + '\n');
 }
 
 }  // namespace
 
 void reportError(const QString& message) {
+    appendToErrorLog(message);
     if (sink()) {
         sink()(message);
     } else {

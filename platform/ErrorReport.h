@@ -4,7 +4,8 @@
 // A handler that fails throws; the throw ends the handler at that point. Whoever calls a handler
 // from the event loop (a timer, a click, a menu item) runs it through `runHandler`, which catches
 // the error and hands its message to the error report. The report shows the message in a modal
-// message box and the event loop goes on. Tests replace the message box with `setErrorSink`.
+// message box and the event loop goes on. Tests replace the message box with `setErrorSink`;
+// CORVINA_ERROR_LOG=PATH also appends every message to PATH (diagnosis, end-to-end tests).
 //
 // UI thread only.
 #include <QString>

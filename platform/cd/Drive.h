@@ -9,6 +9,7 @@
 // Threading: every method is called from the UI thread and returns promptly. A backend that
 // waits on hardware or streams audio does so on a thread of its own, behind its own lock.
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -19,13 +20,33 @@ constexpr int kFramesPerSecond = 75;
 constexpr int kLeadInFrames = 150;
 
 struct TocTrack {
-    int start = 0;       // absolute frame of the track's first sector
-    bool audio = true;   // false for a data track (still counted as a track)
+    int start = 0;      // absolute frame of the track's first sector
+    bool audio = true;  // false for a data track (still counted as a track)
 };
 
 struct Toc {
     std::vector<TocTrack> tracks;  // track n is tracks[n - 1]
     int leadOut = 0;               // absolute frame just past the last track
+
+    int trackCount() const { return static_cast<int>(tracks.size()); }
+    // First frame of track n (1-based; n must exist).
+    int trackStart(int n) const { return tracks[static_cast<std::size_t>(n - 1)].start; }
+    // Frames of track n up to the next track's start (the lead-out for the last one).
+    int trackLength(int n) const;
+    // The track holding `frame`: the last one starting at or before it (1 before track 1,
+    // the last track at or past the lead-out). 0 for a TOC without tracks.
+    int trackAt(int frame) const;
+    // The first frame that can be played, and the frames from there to the lead-out.
+    int firstFrame() const { return tracks.empty() ? leadOut : tracks.front().start; }
+    int discLength() const { return leadOut - firstFrame(); }
+};
+
+// Album and track names a disc carries in its CD-TEXT (empty when it has none).
+struct CdText {
+    QString performer;
+    QString title;
+    std::vector<QString> trackTitles;      // track n is trackTitles[n - 1]; may be shorter
+    std::vector<QString> trackPerformers;  // likewise
 };
 
 class Drive {
@@ -58,11 +79,14 @@ public:
 
     // Output switches: a channel that is off is silent.
     virtual void setChannels(bool left, bool right) = 0;
+
+    // CD-TEXT of the disc in the drive, for the title database; nullopt when there is none.
+    virtual std::optional<CdText> cdText() const { return std::nullopt; }
 };
 
 // The volume serial of an audio disc as the platform's volume query reports it: the sum of the
 // track starts packed as (m << 16) | (s << 8) | f, plus lead-out minus track 1 for fewer than
-// three tracks.
+// three tracks. A TOC without tracks gives 0.
 std::uint32_t discSerial(const Toc& toc);
 
 }  // namespace corvina::cd

@@ -2,16 +2,32 @@
 
 namespace corvina::cd {
 
-DriveSet& DriveSet::instance() {
+std::vector<std::unique_ptr<Drive>> probeDrives();  // Probe.cpp
+
+DriveSet& DriveSet::storage() {
     static DriveSet set;
     return set;
 }
 
+DriveSet& DriveSet::instance() {
+    DriveSet& set = storage();
+    if (!set.probed_) {
+        set.probed_ = true;
+        set.assign(probeDrives());
+    }
+    return set;
+}
+
 void DriveSet::install(std::vector<std::unique_ptr<Drive>> drives) {
-    auto& installed = instance().drives_;
-    installed.clear();
+    DriveSet& set = storage();
+    set.probed_ = true;
+    set.assign(std::move(drives));
+}
+
+void DriveSet::assign(std::vector<std::unique_ptr<Drive>> drives) {
+    drives_.clear();
     char16_t letter = u'D';
-    for (auto& drive : drives) installed.push_back({QChar(letter++), std::move(drive)});
+    for (auto& drive : drives) drives_.push_back({QChar(letter++), std::move(drive)});
 }
 
 Drive* DriveSet::byRoot(const QString& root) const {
@@ -30,7 +46,5 @@ std::optional<std::uint32_t> volumeSerial(const QString& root) {
     if (!toc) return std::nullopt;
     return discSerial(*toc);
 }
-
-std::uint32_t discSerial(const Toc&) { return 0; }  // stand-in until the drive layer lands
 
 }  // namespace corvina::cd

@@ -22,7 +22,7 @@
 namespace corvina::cd {
 
 struct DriveSlot {
-    QChar letter;                  // 'D', 'E', ...
+    QChar letter;  // 'D', 'E', ...
     std::unique_ptr<Drive> drive;
 };
 
@@ -37,7 +37,11 @@ public:
     Drive* byRoot(const QString& root) const;  // "E:" or "E:\"; nullptr when unknown
 
 private:
+    static DriveSet& storage();
+    void assign(std::vector<std::unique_ptr<Drive>> drives);
+
     std::vector<DriveSlot> drives_;
+    bool probed_ = false;
 };
 
 // The volume-information query: the serial of the disc in the drive `root` ("E:"); for an empty

@@ -3,12 +3,15 @@
 //
 // Vocabulary: open cdaudio alias NAME [wait] [shareable]; close NAME; set NAME time format
 // tmsf|milliseconds; set NAME door open|closed; set NAME audio left|right|all on|off;
-// play NAME [from POS]; stop NAME; seek NAME to POS; status NAME media present|number of tracks|
-// length|length track N|position. "wait" is accepted after any command.
+// play NAME [from POS] [to POS]; stop NAME; pause NAME; seek NAME to POS|start|end; status NAME
+// media present|number of tracks|length|length track N|position|position track N|current track|
+// mode|ready|time format. "wait" is accepted after any command; keywords and aliases are
+// case-insensitive. "open cdaudio" binds the alias to the default drive of cd::DriveSet.
 // Reply forms: "true"/"false"; a track count without padding ("9", "12"); TMSF lengths
 // "mm:ss:ff"; TMSF positions "tt:mm:ss:ff"; milliseconds as a plain decimal count.
 //
-// CORVINA_MCI_LOG=PATH appends "command<TAB>result<TAB>reply" per command.
+// CORVINA_MCI_LOG=PATH appends "command<TAB>result<TAB>reply" per command (control characters
+// in the command are written as blanks so that each command stays one line).
 //
 // UI thread only; every command returns promptly.
 #include <cstddef>
@@ -29,10 +32,13 @@ enum : unsigned {
     kErrMissingParameter = 273,
     kErrHardware = 262,
     kErrDuplicateAlias = 289,
+    kErrUnrecognizedKeyword = 259,  // a word the verb does not take
+    kErrBadInteger = 274,           // a position or number that is not one
 };
 
 // Sends one command. `reply` (may be null) receives the reply text, cut to `replySize` - 1
-// characters and zero-terminated; on failure it is left as it was.
+// characters and zero-terminated (a command without a reply gives the empty text); on failure it
+// is left as it was.
 unsigned sendString(std::string_view command, char* reply = nullptr, std::size_t replySize = 0);
 
 // Diagnosis and tests: sees every command with its result code and full reply text.

@@ -1,21 +1,206 @@
 #include "platform/profile/IniFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-// Stand-in until the profile files land: every read gives the default, writes go nowhere.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <cerrno>
+#include <memory>
+
+#include "platform/ErrorReport.h"
+#include "platform/profile/ProfileText.h"
+
 namespace corvina {
 
-TIniFile::TIniFile(const QString& fileName) : fileName_(fileName) {}
+namespace {
 
-QString TIniFile::readString(const QString&, const QString&, const QString& def) const {
-    return def;
+using profile::ProfileText;
+
+// No title file comes near this; refusing larger files keeps a wrong path from eating memory.
+constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
+constexpr int kCachedFiles = 4;
+
+// What identifies one version of a file on disk. The change time moves on every write and
+// cannot be set back by hand, so an edit within the same second is seen even when it keeps
+// the size and restores the modification time.
+struct Stamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    Stamp() = default;
+    explicit Stamp(const struct stat& st)
+        : device(st.st_dev),
+          inode(st.st_ino),
+          size(st.st_size),
+          modified(st.st_mtim),
+          changed(st.st_ctim) {}
+    bool operator==(const Stamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+struct Cached {
+    Stamp stamp;
+    std::shared_ptr<const ProfileText> text;
+    quint64 lastUse;
+};
+
+QHash<QString, Cached>& cache() {
+    static QHash<QString, Cached> files;
+    return files;
 }
 
-void TIniFile::writeString(const QString&, const QString&, const QString&) {}
+quint64 nextUse() {
+    static quint64 counter = 0;
+    return ++counter;
+}
 
-QString discTitleFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("CorvinaCD.ini"));
+QHash<QString, QString>& redirects() {
+    static QHash<QString, QString> map;
+    return map;
+}
+
+void remember(const QString& path, const Stamp& stamp, std::shared_ptr<const ProfileText> text) {
+    auto& files = cache();
+    if (!files.contains(path) && files.size() >= kCachedFiles) {
+        auto oldest = files.begin();
+        for (auto it = files.begin(); it != files.end(); ++it)
+            if (it->lastUse < oldest->lastUse) oldest = it;
+        files.erase(oldest);
+    }
+    files.insert(path, Cached{stamp, std::move(text), nextUse()});
+}
+
+struct Loaded {
+    enum State { Missing, Read, Unreadable } state;
+    std::shared_ptr<const ProfileText> text;
+};
+
+Loaded::State failureState(int error) {
+    return error == ENOENT || error == ENOTDIR ? Loaded::Missing : Loaded::Unreadable;
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
+// The file as it is on disk now: from the cache when its stamp still matches.
+Loaded load(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        const int error = errno;
+        cache().remove(path);
+        return {failureState(error), nullptr};
+    }
+    const auto it = cache().find(path);
+    if (it != cache().end() && it->stamp == Stamp(st)) {
+        it->lastUse = nextUse();
+        return {Loaded::Read, it->text};
+    }
+    cache().remove(path);
+
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {failureState(errno), nullptr};
+    const FdCloser closer{fd};
+    // The stamp of what is actually read: the file may have been replaced since the stat.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes)
+        return {Loaded::Unreadable, nullptr};
+    QByteArray bytes(st.st_size, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return {Loaded::Unreadable, nullptr};
+        if (n == 0) break;  // shrank meanwhile; the stamp will differ on the next read
+        got += n;
+    }
+    bytes.truncate(got);
+    auto text = std::make_shared<const ProfileText>(std::move(bytes));
+    remember(path, Stamp(st), text);
+    return {Loaded::Read, text};
+}
+
+// Temporary file in the same folder, flushed and synced, renamed over the file: a crash
+// leaves the old file or the new one, never a torn one. The file keeps its permissions.
+bool writeAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) return false;
+    // The rename is durable only once the folder itself is synced.
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return true;
+}
+
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const QString& fileName)
+    : fileName_(fileName),
+      path_(fileName.isEmpty() ? fileName : QFileInfo(fileName).absoluteFilePath()) {}
+
+QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
+    const auto redirect = redirects().constFind(path_);
+    const bool useTarget = redirect != redirects().cend() && exists(*redirect);
+    const Loaded file = load(useTarget ? *redirect : path_);
+    if (!file.text) return def;
+    return file.text->value(section, key).value_or(def);
+}
+
+void TIniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    const QString target = redirects().value(path_, path_);
+    const QString source = target != path_ && !exists(target) ? path_ : target;
+    const QString failure = QStringLiteral("Unable to write to %1").arg(target);
+
+    const Loaded current = load(source);
+    // A file that exists but cannot be read must not be replaced by one holding only this value.
+    if (current.state == Loaded::Unreadable) throw Error(failure);
+    const ProfileText empty;
+    const std::optional<QByteArray> edited =
+        (current.text ? *current.text : empty).withValue(section, key, value);
+    if (!edited) return;
+
+    const QByteArray native = QFile::encodeName(target);
+    // A rename would replace a file marked read-only; the file's own protection must hold.
+    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
+        throw Error(failure);
+    if (target != path_) QDir().mkpath(QFileInfo(target).absolutePath());
+    if (target.isEmpty() || !writeAtomically(target, *edited)) throw Error(failure);
+
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0)
+        remember(target, Stamp(st), std::make_shared<const ProfileText>(*edited));
+    else
+        cache().remove(target);
+}
+
+void redirectProfileWrites(const QString& fileName, const QString& target) {
+    redirects().insert(QFileInfo(fileName).absoluteFilePath(),
+                       QFileInfo(target).absoluteFilePath());
 }
 
 }  // namespace corvina

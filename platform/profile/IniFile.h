@@ -6,6 +6,11 @@
 // other line as it was. Files are GBK text with CRLF line ends (LF files read too); every write
 // is atomic. A failed write throws corvina::Error "Unable to write to <full path>".
 //
+// Reads are cheap: each file's parsed text is kept between accessors and dropped as soon as
+// the file on disk is another one (device, inode), or its size, modification or change time
+// differs, so every read still sees the file as it is on disk. A write that would leave the
+// file exactly as it is writes nothing.
+//
 // UI thread only.
 #include <QString>
 
@@ -22,10 +27,19 @@ public:
 
 private:
     QString fileName_;
+    QString path_;  // absolute
 };
 
 // The disc title database "CorvinaCD.ini": beside the executable, or, where that folder cannot
 // be written, in the per-user data folder ($XDG_DATA_HOME/Corvina/).
 QString discTitleFilePath();
+
+// The same choice for a given program folder and per-user data folder (for tests and tools).
+QString discTitleFilePath(const QString& programDir, const QString& userDataDir);
+
+// Writes to `fileName` go to `target` instead. Reads use `target` once it exists and `fileName`
+// until then; the first write starts `target` as a copy of `fileName` (creating its folder).
+// Used for a title file beside a program folder that cannot be written.
+void redirectProfileWrites(const QString& fileName, const QString& target);
 
 }  // namespace corvina

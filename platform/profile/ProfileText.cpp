@@ -1,0 +1,248 @@
+#include "platform/profile/ProfileText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <cstring>
+
+namespace corvina::profile {
+
+namespace {
+
+// GBK is what the files from Windows hold, and what we write, byte for byte. Characters GBK
+// cannot encode (Korean, emoji, rarer CJK) are written in GB18030's four-byte form instead of
+// the '?' the Windows conversion would leave: a four-byte sequence has an ASCII digit as its
+// second byte, which never happens in GBK, so GBK text stays unchanged, readers that only know
+// GBK lose just those characters (they never had them), and our own reads get every name back.
+bool isLead(uchar b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+bool isDigit(uchar b) {
+    return b >= 0x30 && b <= 0x39;
+}
+
+// Length of the character starting at `i` (1, 2 or 4 bytes; a broken one counts as 1).
+qsizetype charLength(QByteArrayView bytes, qsizetype i) {
+    const auto b = [&](qsizetype k) { return static_cast<uchar>(bytes[k]); };
+    const qsizetype rest = bytes.size() - i;
+    if (!isLead(b(i)) || rest < 2) return 1;
+    if (!isDigit(b(i + 1))) return 2;
+    if (rest >= 4 && isLead(b(i + 2)) && isDigit(b(i + 3))) return 4;
+    return 1;
+}
+
+QStringDecoder& gbkDecoder() {
+    static QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    return decoder;
+}
+
+QStringDecoder& gb18030Decoder() {
+    static QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+    return decoder;
+}
+
+bool isAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (static_cast<uchar>(c) >= 0x80) return false;
+    return true;
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+// A name or value as the caller gives it, made safe for one line of the file.
+QString oneLine(QString text) {
+    for (QChar& c : text)
+        if (c == u'\r' || c == u'\n' || c == u'\0') c = u' ';
+    return text;
+}
+
+QString trimBlanks(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin])) ++begin;
+    while (end > begin && isBlank(text[end - 1])) --end;
+    return text.sliced(begin, end - begin);
+}
+
+// The form in which names are compared: ASCII letters lowered, anything else case-folded.
+QByteArray foldName(const QString& name) {
+    const QString clean = trimBlanks(oneLine(name));
+    bool ascii = true;
+    for (QChar c : clean) ascii = ascii && c.unicode() < 0x80;
+    return ascii ? clean.toLatin1().toLower() : clean.toCaseFolded().toUtf8();
+}
+
+QByteArray foldRaw(QByteArrayView raw) {
+    return isAscii(raw) ? raw.toByteArray().toLower() : decodeText(raw).toCaseFolded().toUtf8();
+}
+
+bool nameMatches(QByteArrayView raw, const QByteArray& folded) {
+    if (isAscii(raw))
+        return raw.size() == folded.size() && raw.compare(folded, Qt::CaseInsensitive) == 0;
+    return foldRaw(raw) == folded;
+}
+
+struct KeyLine {
+    QByteArrayView key;    // trimmed
+    QByteArrayView value;  // everything after '=', untrimmed
+    bool isKey = false;
+};
+
+KeyLine splitKeyLine(QByteArrayView line) {
+    const QByteArrayView text = line.trimmed();
+    if (text.isEmpty() || text[0] == ';' || text[0] == '[') return {};
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0) return {text, {}, true};
+    return {line.first(eq).trimmed(), line.sliced(eq + 1), true};
+}
+
+}  // namespace
+
+QByteArray encodeText(const QString& text) {
+    QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
+    QByteArray bytes = gbk.encode(text);
+    if (!gbk.hasError()) return bytes;
+    // Slow path, one code point at a time, only for text GBK cannot hold entirely. A fresh
+    // encoder each time: an encoder's error state survives resetState().
+    QStringEncoder gb18030("GB18030", QStringConverter::Flag::Stateless);
+    bytes.clear();
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QStringView one = QStringView(text).sliced(i, n);
+        QStringEncoder single("GBK", QStringConverter::Flag::Stateless);
+        const QByteArray encoded = single.encode(one);
+        bytes += single.hasError() ? QByteArray(gb18030.encode(one)) : encoded;
+        i += n;
+    }
+    return bytes;
+}
+
+QString decodeText(QByteArrayView bytes) {
+    qsizetype i = 0;
+    while (i < bytes.size() && charLength(bytes, i) != 4) i += charLength(bytes, i);
+    if (i == bytes.size()) return gbkDecoder().decode(bytes);
+    // Mixed text: GBK runs, and four-byte characters decoded as GB18030.
+    QString text;
+    qsizetype run = 0;
+    for (i = 0; i < bytes.size();) {
+        const qsizetype n = charLength(bytes, i);
+        if (n == 4) {
+            text += gbkDecoder().decode(bytes.sliced(run, i - run));
+            text += gb18030Decoder().decode(bytes.sliced(i, 4));
+            run = i + 4;
+        }
+        i += n;
+    }
+    text += gbkDecoder().decode(bytes.sliced(run));
+    return text;
+}
+
+ProfileText::ProfileText(QByteArray bytes) : bytes_(std::move(bytes)) {
+    const char* data = bytes_.constData();
+    const qsizetype size = bytes_.size();
+    const qsizetype firstBreak = bytes_.indexOf('\n');
+    crlf_ = firstBreak < 0 || (firstBreak > 0 && data[firstBreak - 1] == '\r');
+    for (qsizetype pos = 0; pos < size;) {
+        const void* found = std::memchr(data + pos, '\n', size - pos);
+        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
+        qsizetype length = end - pos;
+        if (length > 0 && data[end - 1] == '\r') --length;
+        lines_.push_back({static_cast<quint32>(pos), static_cast<quint32>(length)});
+        pos = end + 1;
+
+        const QByteArrayView text = line(static_cast<int>(lines_.size()) - 1).trimmed();
+        const qsizetype close = text.startsWith('[') ? text.indexOf(']') : -1;
+        if (close < 0) continue;
+        const int index = static_cast<int>(lines_.size()) - 1;
+        if (!sections_.empty()) sections_.back().end = index;
+        sections_.push_back({index, index + 1});
+        // The first section of a name is the one reads and writes use.
+        const QByteArray name = foldRaw(text.sliced(1, close - 1).trimmed());
+        if (!firstSection_.contains(name))
+            firstSection_.insert(name, static_cast<int>(sections_.size()) - 1);
+    }
+    if (!sections_.empty()) sections_.back().end = static_cast<int>(lines_.size());
+}
+
+QByteArrayView ProfileText::line(int index) const {
+    const Line& l = lines_[index];
+    return QByteArrayView(bytes_).sliced(l.begin, l.length);
+}
+
+int ProfileText::findSection(const QString& section) const {
+    return firstSection_.value(foldName(section), -1);
+}
+
+int ProfileText::findKey(const Section& section, const QString& key) const {
+    const QByteArray folded = foldName(key);
+    for (int i = section.header + 1; i < section.end; ++i) {
+        const KeyLine kl = splitKeyLine(line(i));
+        if (kl.isKey && nameMatches(kl.key, folded)) return i;
+    }
+    return -1;
+}
+
+std::optional<QString> ProfileText::value(const QString& section, const QString& key) const {
+    const int s = findSection(section);
+    if (s < 0) return std::nullopt;
+    const int k = findKey(sections_[s], key);
+    if (k < 0) return std::nullopt;
+    QByteArrayView v = splitKeyLine(line(k)).value.trimmed();
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.sliced(1, v.size() - 2);
+    if (v.size() > kMaxValueBytes) {
+        qsizetype cut = 0;
+        while (cut + charLength(v, cut) <= kMaxValueBytes) cut += charLength(v, cut);
+        v = v.first(cut);
+    }
+    return decodeText(v);
+}
+
+std::optional<QByteArray> ProfileText::withValue(const QString& section, const QString& key,
+                                                 const QString& value) const {
+    const QByteArray br = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    const QByteArray keyBytes = encodeText(trimBlanks(oneLine(key)));
+    const QByteArray valueBytes = encodeText(oneLine(value));
+
+    const int s = findSection(section);
+    if (s < 0) {
+        QByteArray out = bytes_;
+        if (!out.isEmpty() && !out.endsWith('\n')) out += br;
+        if (!lines_.empty() && !line(static_cast<int>(lines_.size()) - 1).trimmed().isEmpty())
+            out += br;  // a blank line between discs keeps the file readable by hand
+        out += '[' + encodeText(trimBlanks(oneLine(section))) + ']' + br;
+        out += keyBytes + '=' + valueBytes + br;
+        return out;
+    }
+
+    const Section& sec = sections_[s];
+    const int k = findKey(sec, key);
+    if (k >= 0) {
+        // Keep the key as the file spells it; only the value changes.
+        const QByteArray newLine = splitKeyLine(line(k)).key.toByteArray() + '=' + valueBytes;
+        if (line(k) == newLine) return std::nullopt;
+        const Line& l = lines_[k];
+        QByteArray out = bytes_;
+        out.replace(l.begin, l.length, newLine);
+        return out;
+    }
+
+    // A new key goes right after the section's last key, ahead of blank lines and of comments
+    // that introduce the next section.
+    int after = sec.header;
+    for (int i = sec.header + 1; i < sec.end; ++i)
+        if (splitKeyLine(line(i)).isKey) after = i;
+    const Line& l = lines_[after];
+    QByteArray out = bytes_;
+    qsizetype next = out.indexOf('\n', l.begin + l.length);
+    if (next < 0) {
+        out += br;  // the last line of the file had no break of its own
+        next = out.size();
+    } else {
+        ++next;
+    }
+    out.insert(next, keyBytes + '=' + valueBytes + br);
+    return out;
+}
+
+}  // namespace corvina::profile

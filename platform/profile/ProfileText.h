@@ -1,0 +1,68 @@
+#pragma once
+// The text of one profile (INI) file, parsed once and then looked up by section and key, and
+// the edit a write makes to it. Pure functions on bytes: no file access, no widgets.
+//
+// The file is a list of lines ending in CRLF or LF. "[name]" opens a section; "key=value" lines
+// belong to the section above them; lines starting with ';' are comments; lines before the
+// first section belong to none. Section and key names match without regard to case, the first
+// section and the first key of a name win. Nothing but the edited line (or the inserted lines)
+// ever changes: comments, blank lines, order and foreign sections stay byte for byte.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace corvina::profile {
+
+// Text as it is stored in the file: GBK (code page 936). See ProfileText.cpp for characters
+// that GBK cannot encode.
+QByteArray encodeText(const QString& text);
+QString decodeText(QByteArrayView bytes);
+
+// The longest value a read returns, in bytes of the file: the profile functions read through a
+// 2048-byte buffer that keeps one byte for its terminator.
+inline constexpr qsizetype kMaxValueBytes = 2047;
+
+class ProfileText {
+public:
+    ProfileText() = default;
+    explicit ProfileText(QByteArray bytes);
+
+    const QByteArray& bytes() const { return bytes_; }
+
+    // The value as a read returns it: blanks around it and one pair of enclosing quotation marks
+    // (" or ') dropped, cut to kMaxValueBytes without splitting a character. nullopt when the
+    // section or the key is missing; a key line without '=' has the empty value.
+    std::optional<QString> value(const QString& section, const QString& key) const;
+
+    // The file's bytes once `key` of `section` holds `value`: the key's line is rewritten in
+    // place, a new key goes after the section's last key, a new section goes at the end. Line
+    // breaks inside the names or the value become blanks, so a write can never add lines of its
+    // own. nullopt when the file already holds exactly that line (nothing to write).
+    std::optional<QByteArray> withValue(const QString& section, const QString& key,
+                                        const QString& value) const;
+
+private:
+    struct Line {
+        quint32 begin;
+        quint32 length;  // without the line break
+    };
+    struct Section {
+        int header;  // index of the "[name]" line
+        int end;     // one past its last line
+    };
+
+    QByteArrayView line(int index) const;
+    int findSection(const QString& section) const;
+    int findKey(const Section& section, const QString& key) const;
+
+    QByteArray bytes_;
+    std::vector<Line> lines_;
+    std::vector<Section> sections_;
+    QHash<QByteArray, int> firstSection_;  // folded name -> index into sections_
+    bool crlf_ = true;                     // line break used for new lines
+};
+
+}  // namespace corvina::profile

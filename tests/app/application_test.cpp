@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "platform/ErrorReport.h"
+#include "tests/support/TestSupport.h"
+
+namespace corvina {
+namespace {
+
+// An object whose event handler fails the way a player handler does.
+class Failing : public QObject {
+public:
+    int handled = 0;
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::User) return QObject::event(event);
+        ++handled;
+        throw Error(QStringLiteral("'' is not a valid integer value"));
+    }
+};
+
+TEST(Application, AHandlerThatThrowsIsReportedAndTheLoopGoesOn) {
+    test::ErrorCapture capture;
+    Failing failing;
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failing.handled, 2);  // the second event was still delivered
+    EXPECT_EQ(capture.messages().size(), 2);
+    EXPECT_EQ(capture.messages().value(0), QStringLiteral("'' is not a valid integer value"));
+}
+
+TEST(Application, GuardedTimerHandlersKeepTicking) {
+    test::ErrorCapture capture;
+    QTimer timer;
+    int ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, guarded([&] {
+        ++ticks;
+        throw Error(QStringLiteral("tick failed"));
+    }));
+    timer.start(1);
+    while (ticks < 3) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_EQ(capture.messages().size(), 3);
+}
+
+}  // namespace
+}  // namespace corvina

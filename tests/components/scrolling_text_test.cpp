@@ -1,0 +1,231 @@
+// TScrollingText: fade colours, the text strip and its key colour, movement and enabled state.
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QImage>
+#include <QSet>
+#include <QTest>
+#include <QWidget>
+
+#include "components/ScrollingText.h"
+#include "platform/ErrorReport.h"
+
+namespace {
+
+const QRgb kFont = qRgb(255, 121, 121);
+
+// Set up as the main window stores its marquee.
+void storedSettings(TScrollingText& text) {
+    text.setGeometry(144, 6, 177, 12);
+    text.setText(QStringLiteral("Tracks"));
+    text.setBackgroundColor(clBlack);
+    text.setTextDirection(tdRightToLeft);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    text.setFont(font);
+    text.setFontColor(7961087);
+    text.Loaded();
+}
+
+QImage render(TScrollingText& text) {
+    QImage image(text.width(), text.height(), QImage::Format_RGB32);
+    image.fill(qRgb(9, 9, 9));
+    text.renderTo(image);
+    return image;
+}
+
+// Moves a right-to-left text so that the strip's left edge lands at `position`.
+void moveTo(TScrollingText& text, int position) {
+    const int jump = text.PixelJump();
+    text.setPixelJump(text.ScrollPosition() - position);
+    text.tick();
+    text.setPixelJump(jump);
+    ASSERT_EQ(text.ScrollPosition(), position);
+}
+
+QSet<QRgb> colours(const QImage& image, int x0, int x1) {
+    QSet<QRgb> set;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = x0; x < x1; ++x) set.insert(image.pixel(x, y));
+    return set;
+}
+
+}  // namespace
+
+TEST(ScrollingText, FadeColoursRunFromBackgroundToFont) {
+    const QColor black(0, 0, 0), font(kFont), white(255, 255, 255);
+    EXPECT_EQ(TScrollingText::fadeColor(1, 15, black, font), black);
+    EXPECT_EQ(TScrollingText::fadeColor(15, 15, black, font), font);
+    EXPECT_EQ(TScrollingText::fadeColor(8, 15, black, font), QColor(128, 61, 61));
+    // Halves round away from zero, also on a falling ramp: 255 - 127.5 -> 127.
+    EXPECT_EQ(TScrollingText::fadeColor(2, 3, white, black), QColor(127, 127, 127));
+    EXPECT_EQ(TScrollingText::fadeColor(2, 3, black, white), QColor(128, 128, 128));
+    EXPECT_EQ(TScrollingText::fadeColor(1, 1, black, white), black);
+    for (int k : {0, 16}) {
+        try {
+            TScrollingText::fadeColor(k, 15, black, font);
+            ADD_FAILURE() << k;
+        } catch (const corvina::Error& e) {
+            EXPECT_EQ(e.message(),
+                      QStringLiteral("ColorIndex can't be less than 1 or greater than 15"));
+        }
+    }
+}
+
+TEST(ScrollingText, FadeBitmapHoldsTheEdgeColumns) {
+    TScrollingText text;
+    storedSettings(text);
+    const QImage& fade = text.fadeBitmap();
+    ASSERT_EQ(fade.size(), QSize(177, 12));
+    for (int y : {0, 11}) {
+        EXPECT_EQ(fade.pixel(0, y), qRgb(0, 0, 0));
+        EXPECT_EQ(fade.pixel(7, y), qRgb(128, 61, 61));
+        EXPECT_EQ(fade.pixel(14, y), kFont);
+        EXPECT_EQ(fade.pixel(176, y), qRgb(0, 0, 0));
+        EXPECT_EQ(fade.pixel(176 - 7, y), qRgb(128, 61, 61));
+        EXPECT_EQ(fade.pixel(88, y), kFont);
+    }
+    text.setEdgeFadeWidth(0);
+    EXPECT_EQ(text.fadeBitmap().pixel(0, 5), kFont);
+    text.setEdgeFadeWidth(-3);
+    EXPECT_EQ(text.fadeBitmap().pixel(176, 5), kFont);
+}
+
+TEST(ScrollingText, LettersShowExactlyTheFontColourAwayFromTheEdges) {
+    TScrollingText text;
+    storedSettings(text);
+    moveTo(text, 40 - text.width());  // the text starts at column 40
+    const QImage image = render(text);
+    const QSet<QRgb> middle = colours(image, 15, 162);
+    EXPECT_EQ(middle, (QSet<QRgb>{qRgb(0, 0, 0), kFont}));
+    EXPECT_EQ(colours(image, 0, 40), QSet<QRgb>{qRgb(0, 0, 0)});
+}
+
+TEST(ScrollingText, KeyColourNeverHidesTheTextOrTheBackground) {
+    struct Case {
+        quint32 font, background;
+    };
+    for (const Case c : {Case{clGreen, clBlack}, Case{clRed, clGreen}, Case{clGreen, clRed}}) {
+        TScrollingText text;
+        storedSettings(text);
+        text.setFontColor(c.font);
+        text.setBackgroundColor(c.background);
+        EXPECT_NE(text.keyColor(), corvina::colorFromWin(c.background).rgb());
+        moveTo(text, 40 - text.width());
+        const QImage image = render(text);
+        const QRgb font = corvina::colorFromWin(c.font).rgb();
+        const QRgb back = corvina::colorFromWin(c.background).rgb();
+        EXPECT_EQ(colours(image, 15, 162), (QSet<QRgb>{back, font}))
+            << c.font << " " << c.background;
+    }
+    TScrollingText green;
+    green.setFontColor(clGreen);
+    EXPECT_EQ(green.keyColor(), qRgb(255, 0, 0));
+}
+
+TEST(ScrollingText, MovesAndWrapsInBothDirections) {
+    TScrollingText text;
+    storedSettings(text);
+    const int end = text.width() - text.stripWidth();
+    EXPECT_EQ(text.ScrollPosition(), 0);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), -1);
+    moveTo(text, end + 1);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), 0);  // at the end: back to the right edge at once
+
+    text.setTextDirection(tdLeftToRight);
+    EXPECT_EQ(text.ScrollPosition(), end);
+    text.setPixelJump(3);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), end + 3);
+    text.setPixelJump(-end - 3);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), end);
+}
+
+TEST(ScrollingText, TextChangesKeepThePosition) {
+    TScrollingText text;
+    storedSettings(text);
+    moveTo(text, -30);
+    text.setText(QStringLiteral("Tracks"));
+    EXPECT_EQ(text.ScrollPosition(), -30);
+    text.setText(QStringLiteral("请插入一张唱片..."));
+    EXPECT_EQ(text.ScrollPosition(), -30);
+    EXPECT_GT(text.stripWidth(), 2 * text.width());
+}
+
+TEST(ScrollingText, EmptyTextShowsPlainBackgroundAndStillCycles) {
+    TScrollingText text;
+    storedSettings(text);
+    text.setText(QString());
+    EXPECT_EQ(text.stripWidth(), 2 * text.width());
+    for (int i = 0; i < text.width(); i += 25) {
+        EXPECT_EQ(colours(render(text), 0, text.width()), QSet<QRgb>{qRgb(0, 0, 0)});
+        moveTo(text, -i);
+    }
+    moveTo(text, -text.width() + 1);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), 0);
+}
+
+TEST(ScrollingText, LeftToRightTextAfterAShorterTextShowsNoBar) {
+    TScrollingText text;
+    storedSettings(text);
+    text.setText(QStringLiteral("a much longer title than before"));
+    text.setTextDirection(tdLeftToRight);  // starts at the far end of the long strip
+    text.setText(QStringLiteral("A"));
+    const QImage image = render(text);
+    EXPECT_EQ(colours(image, 0, text.width()), QSet<QRgb>{qRgb(0, 0, 0)});
+}
+
+TEST(ScrollingText, DisabledKeepsItsFrameAndVisibleSwitchesEnabled) {
+    TScrollingText text;
+    storedSettings(text);
+    moveTo(text, 60 - text.width());
+    const QImage before = render(text);
+    text.setEnabled(false);
+    text.tick();
+    EXPECT_EQ(text.ScrollPosition(), 60 - text.width());
+    EXPECT_EQ(render(text), before);
+
+    text.setVisible(false);
+    EXPECT_FALSE(text.isEnabled());
+    text.setVisible(true);
+    EXPECT_TRUE(text.isEnabled());  // even though it was disabled before
+    text.setVisible(false);
+    text.setEnabled(true);
+    EXPECT_FALSE(text.Visible());
+}
+
+TEST(ScrollingText, SpeedSetsTheTimerAndDisabledPressesReachTheWindow) {
+    int windowPresses = 0, clicks = 0;
+    class Window : public QWidget {
+    public:
+        int* presses = nullptr;
+        void mousePressEvent(QMouseEvent*) override { ++*presses; }
+    } back;
+    back.presses = &windowPresses;
+    back.resize(460, 64);
+    auto* text = new TScrollingText(&back);
+    storedSettings(*text);
+    text->OnClick = [&](QObject* sender) {
+        EXPECT_EQ(sender, text);
+        ++clicks;
+    };
+    text->setEnabled(false);
+    back.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&back));
+    QTest::mouseClick(back.windowHandle(), Qt::LeftButton, {}, QPoint(200, 10));
+    EXPECT_EQ(windowPresses, 1);
+    EXPECT_EQ(clicks, 0);
+    text->setEnabled(true);
+    QTest::mouseClick(back.windowHandle(), Qt::LeftButton, {}, QPoint(200, 10));
+    EXPECT_EQ(windowPresses, 1);
+    EXPECT_EQ(clicks, 1);
+
+    text->setSpeed(20);
+    const int before = text->ScrollPosition();
+    QTest::qWait(200);
+    EXPECT_LT(text->ScrollPosition(), before);
+}

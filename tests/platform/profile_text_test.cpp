@@ -1,0 +1,134 @@
+// The profile file's text: how values are found and read back, and what a write changes.
+#include <gtest/gtest.h>
+
+#include "platform/profile/ProfileText.h"
+
+namespace corvina::profile {
+namespace {
+
+QString read(const QByteArray& file, const char* section, const char* key) {
+    return ProfileText(file)
+        .value(QString::fromUtf8(section), QString::fromUtf8(key))
+        .value_or(QStringLiteral("<missing>"));
+}
+
+TEST(ProfileRead, NamesMatchWithoutRegardToCaseAndFirstOneWins) {
+    const QByteArray file =
+        "top=before any section\r\n"
+        "[12abcd]\r\n"
+        "ARTIST=Faye\r\n"
+        "artist=second key of the name\r\n"
+        "[12ABCD]\r\n"
+        "Title=second section of the name\r\n"
+        "[ Other ]\r\n"
+        "  0 = x \r\n";
+    EXPECT_EQ(read(file, "12ABCD", "Artist"), "Faye");
+    EXPECT_EQ(read(file, "12ABCD", "Title"), "<missing>");
+    EXPECT_EQ(read(file, "other", "0"), "x");
+    EXPECT_EQ(read(file, "12ABCD", "top"), "<missing>");
+    EXPECT_EQ(read(file, "nosuch", "Artist"), "<missing>");
+}
+
+TEST(ProfileRead, DropsBlanksAndOnePairOfQuotes) {
+    const QByteArray file =
+        "[S]\n"
+        "a= \t spaced out \t \n"
+        "b=\"quoted\"\n"
+        "c= '  single  ' \n"
+        "d=\"\"twice\"\"\n"
+        "e=\"unbalanced'\n"
+        "f=\"\n"
+        "g\n"
+        "h=\n"
+        ";i=comment\n";
+    EXPECT_EQ(read(file, "S", "a"), "spaced out");
+    EXPECT_EQ(read(file, "S", "b"), "quoted");
+    EXPECT_EQ(read(file, "S", "c"), "  single  ");
+    EXPECT_EQ(read(file, "S", "d"), "\"twice\"");
+    EXPECT_EQ(read(file, "S", "e"), "\"unbalanced'");
+    EXPECT_EQ(read(file, "S", "f"), "\"");
+    EXPECT_EQ(read(file, "S", "g"), "");  // a key without '=' exists with the empty value
+    EXPECT_EQ(read(file, "S", "h"), "");
+    EXPECT_EQ(read(file, "S", ";i"), "<missing>");
+}
+
+TEST(ProfileRead, LongValuesAreCutTo2047BytesWithoutSplittingACharacter) {
+    const QByteArray ascii(3000, 'x');
+    EXPECT_EQ(read("[S]\r\nk=" + ascii + "\r\n", "S", "k"), QString(2047, u'x'));
+    // 2046 ASCII bytes and then a two-byte character: it does not fit whole and is left out.
+    const QByteArray chinese = QByteArray(2046, 'y') + encodeText(QStringLiteral("曲目"));
+    EXPECT_EQ(read("[S]\nk=" + chinese + "\n", "S", "k"), QString(2046, u'y'));
+    // The quotes go before the cut.
+    EXPECT_EQ(read("[S]\nk=\"" + ascii + "\"\n", "S", "k"), QString(2047, u'x'));
+}
+
+TEST(ProfileRead, CrlfLfAndAMissingFinalBreakReadAlike) {
+    for (const QByteArray& file : {QByteArray("[S]\r\nk=v\r\n"), QByteArray("[S]\nk=v\n"),
+                                   QByteArray("[S]\nk=v"), QByteArray("[S]\r\nk=v")})
+        EXPECT_EQ(read(file, "S", "k"), "v") << file.constData();
+}
+
+TEST(ProfileCodec, ChineseIsGbkOnDiskAndWhatGbkLacksStillRoundTrips) {
+    EXPECT_EQ(encodeText(QStringLiteral("播放列表")).toHex(), "b2a5b7c5c1d0b1ed");
+    EXPECT_EQ(decodeText(QByteArray::fromHex("b2a5b7c5c1d0b1ed")), QStringLiteral("播放列表"));
+    const QString mixed = QStringLiteral("周杰伦 한국어 😀 Beyoncé €");
+    const QByteArray bytes = encodeText(mixed);
+    EXPECT_FALSE(bytes.contains('?'));
+    EXPECT_EQ(decodeText(bytes), mixed);
+    // The GBK part stays plain GBK bytes.
+    EXPECT_TRUE(bytes.startsWith(encodeText(QStringLiteral("周杰伦 "))));
+}
+
+QByteArray write(const QByteArray& file, const char* section, const char* key,
+                 const QString& value) {
+    return ProfileText(file)
+        .withValue(QString::fromUtf8(section), QString::fromUtf8(key), value)
+        .value_or("<unchanged>");
+}
+
+TEST(ProfileWrite, KeepsEveryOtherLineByteForByte) {
+    const QByteArray file =
+        "; Corvina titles\r\n"
+        "[OTHER]\r\n"
+        "Artist=Someone\r\n"
+        "\r\n"
+        "[12ABCD]\r\n"
+        "  artist = old  \r\n"
+        "0=first\r\n"
+        "\r\n"
+        "; the next disc\r\n"
+        "[FOREIGN]\r\n"
+        "x=y";
+    EXPECT_EQ(write(file, "12abcd", "Artist", "New"),
+              QByteArray(file).replace("  artist = old  ", "artist=New"));
+    EXPECT_EQ(write(file, "12ABCD", "1", "second"),
+              QByteArray(file).replace("0=first\r\n", "0=first\r\n1=second\r\n"));
+    EXPECT_EQ(write(file, "FOREIGN", "z", "w"), file + "\r\nz=w\r\n");
+    EXPECT_EQ(write(file, "NEW", "Artist", "A"), file + "\r\n\r\n[NEW]\r\nArtist=A\r\n");
+    EXPECT_EQ(write(file, "OTHER", "artist", "Someone"), "<unchanged>");
+}
+
+TEST(ProfileWrite, NewFilesAreCrlfAndLfFilesStayLf) {
+    EXPECT_EQ(write("", "S", "k", "v"), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(write("[S]\nk=v\n", "S", "j", "w"), "[S]\nk=v\nj=w\n");
+    EXPECT_EQ(write("[S]\n", "S", "j", "w"), "[S]\nj=w\n");
+}
+
+TEST(ProfileWrite, ALineBreakInAValueCannotAddLines) {
+    const QByteArray out = write("[S]\r\n", "S", "0", QStringLiteral("a\r\n[S]\r\n0=b\n"));
+    EXPECT_EQ(out, "[S]\r\n0=a  [S]  0=b \r\n");
+    EXPECT_EQ(read(out, "S", "0"), "a  [S]  0=b");
+}
+
+TEST(ProfileWrite, WhatIsWrittenReadsBack) {
+    QByteArray file;
+    const QString names[] = {QStringLiteral("晴天"), QStringLiteral(""), QStringLiteral("Track 1"),
+                             QStringLiteral("한국")};
+    for (int i = 0; i < 4; ++i)
+        file = write(file, "A1B2C3D", QByteArray::number(i).constData(), names[i]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(read(file, "a1b2c3d", QByteArray::number(i).constData()), names[i]);
+}
+
+}  // namespace
+}  // namespace corvina::profile
