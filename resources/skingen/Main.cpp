@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
@@ -58,6 +59,10 @@ bool writeAll(const Pictures& pictures, const QString& folder) {
 int main(int argc, char** argv) {
     using namespace skingen;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform wants a private runtime folder; build machines often have none.
+    QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2 && !(args.size() == 4 && args[2] == "--preview")) {
