@@ -30,6 +30,13 @@ qsizetype charLength(QByteArrayView bytes, qsizetype i) {
     return 1;
 }
 
+// The ']' that ends a section name, skipping the second bytes of GBK characters (0x5D is one).
+qsizetype closingBracket(QByteArrayView text) {
+    for (qsizetype i = 1; i < text.size(); i += charLength(text, i))
+        if (text[i] == ']') return i;
+    return -1;
+}
+
 QStringDecoder& gbkDecoder() {
     static QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
     return decoder;
@@ -163,7 +170,7 @@ ProfileText::ProfileText(QByteArray bytes) : bytes_(std::move(bytes)) {
         pos = end + 1;
 
         const QByteArrayView text = line(static_cast<int>(lines_.size()) - 1).trimmed();
-        const qsizetype close = text.startsWith('[') ? text.indexOf(']') : -1;
+        const qsizetype close = text.startsWith('[') ? closingBracket(text) : -1;
         if (close < 0) continue;
         const int index = static_cast<int>(lines_.size()) - 1;
         if (!sections_.empty()) sections_.back().end = index;

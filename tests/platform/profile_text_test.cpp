@@ -27,6 +27,8 @@ TEST(ProfileRead, NamesMatchWithoutRegardToCaseAndFirstOneWins) {
     EXPECT_EQ(read(file, "other", "0"), "x");
     EXPECT_EQ(read(file, "12ABCD", "top"), "<missing>");
     EXPECT_EQ(read(file, "nosuch", "Artist"), "<missing>");
+    // 0x5D (']') is the second byte of some GBK characters.
+    EXPECT_EQ(read("[" + encodeText(QStringLiteral("踋")) + "]\nk=v\n", "踋", "k"), "v");
 }
 
 TEST(ProfileRead, DropsBlanksAndOnePairOfQuotes) {
