@@ -61,7 +61,7 @@ REG
 start_player() {
     "$PLAYER" >"$SCRATCH/player.out" 2>&1 &
     PLAYER_PID=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         WINDOW=$(xdotool search --onlyvisible --name '^Corvina CD' 2>/dev/null | head -1 || true)
         [ -n "$WINDOW" ] && return 0
         kill -0 "$PLAYER_PID" 2>/dev/null || fail "the player ended at start"
