@@ -1,9 +1,8 @@
-// Which drives the player has, decided once at start (see DriveSet.h).
+#include "platform/cd/Probe.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 #include "platform/cd/CdioDrive.h"
 #include "platform/cd/VirtualDrive.h"
