@@ -14,6 +14,7 @@
 #include "components/ScrollingText.h"
 #include "components/SuperButton.h"
 #include "platform/ErrorReport.h"
+#include "platform/Fonts.h"
 #include "platform/registry/DriveList.h"
 #include "platform/registry/Registry.h"
 #include "resources/Skin.h"
@@ -35,9 +36,7 @@ QString cmd(const char* text) {
 }
 
 QFont windowsFont(const char* face) {
-    QFont font(QString::fromUtf8(face));
-    font.setPixelSize(12);
-    return font;
+    return corvina::windowsFont(QString::fromUtf8(face), -12);
 }
 
 // Tool tips break lines at LF; the player's hint texts use CR.

@@ -11,8 +11,9 @@ AudioOutput& AudioOutput::shared() {
     // Never destroyed: drives that live in other statics may still play into it at exit.
     static AudioOutput* output = [] {
         const char* env = std::getenv("CORVINA_AUDIO");
-        std::string spec = env && *env ? env : "default";
-        return new AudioOutput(spec, [spec](std::string& error) { return openSink(spec, error); });
+        std::string choice = env && *env ? env : "default";
+        return new AudioOutput(choice,
+                               [choice](std::string& error) { return openSink(choice, error); });
     }();
     return *output;
 }

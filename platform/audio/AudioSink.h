@@ -33,9 +33,9 @@ public:
     virtual int leadSectors() const { return 0; }
 };
 
-// `spec` as CORVINA_AUDIO gives it: "default" (or empty), "alsa:NAME", "null" or "wav:PATH".
-// Returns null and sets `error` when the device cannot be opened or the spec is unknown.
-std::unique_ptr<AudioSink> openSink(const std::string& spec, std::string& error);
+// `choice` as CORVINA_AUDIO gives it: "default" (or empty), "alsa:NAME", "null" or "wav:PATH".
+// Returns null and sets `error` when the device cannot be opened or the choice is not one of these.
+std::unique_ptr<AudioSink> openSink(const std::string& choice, std::string& error);
 
 std::unique_ptr<AudioSink> openAlsaSink(const std::string& device, std::string& error);
 std::unique_ptr<AudioSink> openNullSink();

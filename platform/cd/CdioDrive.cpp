@@ -52,7 +52,7 @@ void paranoiaCallback(long, paranoia_cb_mode_t mode) {
 class CdioSource : public DiscSource {
 public:
     CdioSource(CdioPtr cdio, Toc toc) : cdio_(std::move(cdio)), toc_(std::move(toc)) {
-        drive_ = cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr);
+        if (cdio_) drive_ = cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr);
         if (drive_ && cdio_cddap_open(drive_) == 0) paranoia_ = cdio_paranoia_init(drive_);
         if (paranoia_)
             cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
@@ -151,6 +151,7 @@ void CdioDrive::look(Handle& handle) {
     if (trayOpen || cdio_get_media_changed(handle.cdio.get()) == 1) {
         handle.known = false;
         if (!trayOpen) handle.cdio = openDevice(device_);
+        if (!handle.cdio) return;
     }
     if (handle.known && !trayOpen) return;
 
@@ -167,6 +168,15 @@ void CdioDrive::look(Handle& handle) {
         }
         toc->leadOut =
             cdio_get_track_lsn(handle.cdio.get(), CDIO_CDROM_LEADOUT_TRACK) + kLeadInFrames;
+        // A TOC read half-way (a disc still spinning up) is tried again at the next look.
+        int previous = -1;
+        for (const TocTrack& track : toc->tracks) {
+            if (track.start <= previous) previous = toc->leadOut;
+            previous = std::max(previous, track.start);
+        }
+        if (toc->tracks.front().start < 0 || previous >= toc->leadOut) toc.reset();
+    }
+    if (toc) {
         if (const cdtext_t* cdtext = cdio_get_cdtext(handle.cdio.get())) {
             text.emplace();
             text->title = field(cdtext, CDTEXT_FIELD_TITLE, 0);
@@ -181,19 +191,23 @@ void CdioDrive::look(Handle& handle) {
     bool changed = false;
     {
         std::lock_guard lock(mutex_);
-        doorOpen_ = trayOpen;
         changed = !sameToc(toc, toc_);
-        toc_ = toc;
-        text_ = text;
     }
-    if (changed)
+    // The engine gets the new disc before the UI thread can see its TOC and ask to play it.
+    if (changed) {
         engine_.setDisc(toc ? std::make_shared<CdioSource>(openDevice(device_), *toc) : nullptr);
+    }
+    std::lock_guard lock(mutex_);
+    if (trayRequest_) return;  // the tray is about to move: this look is already out of date
+    doorOpen_ = trayOpen;
+    toc_ = toc;
+    text_ = text;
 }
 
 void CdioDrive::watch() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
-        wake_.wait_for(lock, std::chrono::seconds(1));
+        wake_.wait_for(lock, std::chrono::seconds(1), [this] { return quit_ || trayRequest_; });
         if (quit_) break;
         const std::optional<bool> tray = std::exchange(trayRequest_, std::nullopt);
         lock.unlock();

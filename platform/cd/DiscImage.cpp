@@ -38,6 +38,7 @@ struct ImageFile {
     bool bigEndian = false;
     std::vector<ByteRun> runs;
     long long sectors = 0;
+    long long next = -1;  // the sector a read without seeking gives (compressed files seek slowly)
 };
 
 struct Segment {
@@ -102,7 +103,12 @@ public:
 private:
     static bool readFrom(ImageFile& file, long long sector, std::int16_t* out) {
         if (file.sound) {
-            if (sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) return false;
+            if (sector != file.next &&
+                sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) {
+                file.next = -1;
+                return false;
+            }
+            file.next = sector + 1;
             if (file.channels == 2) {
                 return sf_readf_short(file.sound.get(), out, kSamplesPerSector) >= 0;
             }

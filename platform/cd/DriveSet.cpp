@@ -1,8 +1,8 @@
 #include "platform/cd/DriveSet.h"
 
-namespace corvina::cd {
+#include "platform/cd/Probe.h"
 
-std::vector<std::unique_ptr<Drive>> probeDrives();  // Probe.cpp
+namespace corvina::cd {
 
 DriveSet& DriveSet::storage() {
     static DriveSet set;

@@ -5,8 +5,9 @@
 // Built once at start (`DriveSet::instance()` probes on first use):
 //   CORVINA_DISC=PATH  a virtual drive holding that .cue file or folder of rips, the default;
 //   CORVINA_DISC=      (set, empty) an empty virtual drive, the default;
-//   unset              the real drives (libcdio) in device order, the first one the default;
-//                      with none, a virtual drive holding the built-in demo disc.
+//   unset              the real drives (libcdio) in device order, the first one holding a disc
+//                      the default (else the first one); with no real drive at all, a virtual
+//                      drive with the built-in demo disc.
 // Letters are given from D: in order, the default drive first. Tests install their own set.
 //
 // UI thread only.

@@ -54,11 +54,14 @@ void PlaybackEngine::restartLocked() {
 }
 
 void PlaybackEngine::setDisc(std::shared_ptr<DiscSource> disc) {
-    std::lock_guard lock(mutex_);
-    restartLocked();
-    playing_ = false;
-    disc_ = std::move(disc);
-    position_ = disc_ ? disc_->toc().firstFrame() : kLeadInFrames;
+    {
+        std::lock_guard lock(mutex_);
+        restartLocked();
+        playing_ = false;
+        disc_ = std::move(disc);
+        position_ = disc_ ? disc_->toc().firstFrame() : kLeadInFrames;
+    }
+    wake_.notify_all();
 }
 
 void PlaybackEngine::play(int from, int to) {
@@ -75,18 +78,24 @@ void PlaybackEngine::play(int from, int to) {
 }
 
 void PlaybackEngine::stop() {
-    std::lock_guard lock(mutex_);
-    if (!playing_) return;
-    position_ = clockFrameLocked();
-    playing_ = false;
-    restartLocked();
+    {
+        std::lock_guard lock(mutex_);
+        if (!playing_) return;
+        position_ = clockFrameLocked();
+        playing_ = false;
+        restartLocked();
+    }
+    wake_.notify_all();
 }
 
 void PlaybackEngine::seek(int frame) {
-    std::lock_guard lock(mutex_);
-    if (playing_) restartLocked();
-    playing_ = false;
-    position_ = frame;
+    {
+        std::lock_guard lock(mutex_);
+        if (playing_) restartLocked();
+        playing_ = false;
+        position_ = frame;
+    }
+    wake_.notify_all();
 }
 
 int PlaybackEngine::position() const {
@@ -111,6 +120,14 @@ long long PlaybackEngine::sectorsWritten() const {
 }
 
 bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
+    if (!playing_ && dropPending_) {
+        // Stopped: what the device still holds must not go on sounding.
+        dropPending_ = false;
+        lock.unlock();
+        output_.drop();
+        lock.lock();
+        return true;
+    }
     if (!playing_) return false;
     const int clock = clockFrameLocked();
     const int nextWrite = ahead_.empty() ? nextRead_ : ahead_.front().frame;

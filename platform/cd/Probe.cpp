@@ -1,9 +1,8 @@
-// Which drives the player has, decided once at start (see DriveSet.h).
+#include "platform/cd/Probe.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 #include "platform/cd/CdioDrive.h"
 #include "platform/cd/VirtualDrive.h"
@@ -21,12 +20,13 @@ std::vector<std::unique_ptr<Drive>> probeDrives() {
         }
         return drives;
     }
-    // A drive with a disc in it comes first; when no drive holds one, the demo disc does, so
-    // that a plain start has something to play.
+    // The real drives, one holding a disc first. An empty real drive still beats the demo disc:
+    // its owner is about to insert a disc and expects the player to be watching that drive.
+    // Only a machine without a CD drive gets the demo disc.
     std::vector<std::unique_ptr<CdioDrive>> real = CdioDrive::probeAll();
     auto loaded = std::find_if(real.begin(), real.end(), [](auto& d) { return d->hasDiscNow(); });
     if (loaded != real.end()) std::rotate(real.begin(), loaded, loaded + 1);
-    if (loaded == real.end()) drives.push_back(VirtualDrive::withDemoDisc());
+    if (real.empty()) drives.push_back(VirtualDrive::withDemoDisc());
     for (auto& drive : real) drives.push_back(std::move(drive));
     return drives;
 }

@@ -176,9 +176,7 @@ TEST_F(TracksTest, AFailingSaveIsReportedAndASecondFailureLetsTheWindowClose) {
 TEST_F(TracksTest, DoubleClickPlaysTheTrackFromItsStartAndLeavesThePlayFlags) {
     TFormTracks form(main.get());
     form.show();
-    main->Playing = false;  // the user had stopped the disc
-    main->Paused = false;
-    main->Stopped = true;
+    const bool playing = main->Playing, paused = main->Paused, stopped = main->Stopped;
     sent.clear();
     clickRow(form, 2, true);
     EXPECT_EQ(sent, (std::vector<std::string>{"stop CorvinaCD wait", "seek CorvinaCD to 3",
@@ -188,7 +186,9 @@ TEST_F(TracksTest, DoubleClickPlaysTheTrackFromItsStartAndLeavesThePlayFlags) {
     EXPECT_EQ(std::string(reply), "03:00:00:00");
     mci::sendString("status CorvinaCD mode", reply, sizeof reply);
     EXPECT_EQ(std::string(reply), "playing");
-    EXPECT_TRUE(!main->Playing && !main->Paused && main->Stopped);
+    EXPECT_EQ(main->Playing, playing);
+    EXPECT_EQ(main->Paused, paused);
+    EXPECT_EQ(main->Stopped, stopped);
 
     // The disc went away while the window was open.
     main->DiscPresent = false;

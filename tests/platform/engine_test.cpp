@@ -55,6 +55,8 @@ struct Capture {
     std::vector<std::int16_t> samples;
     bool failing = false;
     int opens = 0;
+    int lead = 0;  // as a hardware device asks for
+    int drops = 0;
 };
 
 class CaptureSink : public audio::AudioSink {
@@ -68,6 +70,8 @@ public:
         capture_.samples.insert(capture_.samples.end(), s, s + 2 * frames);
         return true;
     }
+    void drop() override { ++capture_.drops; }
+    int leadSectors() const override { return capture_.lead; }
 
 private:
     Capture& capture_;
@@ -127,6 +131,19 @@ TEST_F(EngineTest, WritesExactlyWhatThePositionPassesAndStopsAtTheEnd) {
     std::vector<int> expected;
     for (int f = 440; f < 460; ++f) expected.push_back(f);
     EXPECT_EQ(writtenFrames(), expected);
+}
+
+TEST_F(EngineTest, HardwareOutputIsFedAheadAndSilencedAtOnceOnStop) {
+    capture.lead = 15;
+    engine.play(150, 1050);
+    run(1);
+    EXPECT_EQ(writtenFrames().size(), 16u);  // frames 150..165 for a clock at 151
+    EXPECT_EQ(engine.position(), 151);
+    const int drops = capture.drops;
+    engine.stop();
+    engine.pump();
+    EXPECT_EQ(capture.drops, drops + 1);
+    EXPECT_EQ(engine.position(), 151);
 }
 
 TEST_F(EngineTest, ChannelSwitchesSilenceThePcm) {
