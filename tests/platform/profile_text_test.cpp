@@ -110,6 +110,27 @@ TEST(ProfileWrite, KeepsEveryOtherLineByteForByte) {
     EXPECT_EQ(write(file, "OTHER", "artist", "Someone"), "<unchanged>");
 }
 
+TEST(ProfileWrite, SeveralValuesAtOnceAreAsIfWrittenOneAfterTheOther) {
+    const QByteArray file =
+        "[A]\r\n"
+        "0=x\r\n"
+        "; next\r\n"
+        "[B]\r\n"
+        "Artist=b";
+    const std::vector<Edit> edits = {
+        {"a", "Artist", "1"}, {"NEW", "0", "n"}, {"B", "artist", "b2"}, {"A", "0", "y"},
+        {"a", "ARTIST", "2"}, {"B", "1", "t"},   {"NEW2", "k", "v"}};
+    QByteArray oneByOne = file;
+    for (const Edit& e : edits)
+        oneByOne = ProfileText(oneByOne).withValue(e.section, e.key, e.value).value_or(oneByOne);
+    EXPECT_EQ(ProfileText(file).withValues(edits).value_or("<unchanged>"), oneByOne);
+    EXPECT_EQ(
+        oneByOne,
+        "[A]\r\n0=y\r\nArtist=2\r\n; next\r\n[B]\r\nArtist=b2\r\n1=t\r\n\r\n[NEW]\r\n0=n\r\n\r\n"
+        "[NEW2]\r\nk=v\r\n");
+    EXPECT_FALSE(ProfileText(oneByOne).withValues(edits).has_value());
+}
+
 TEST(ProfileWrite, NewFilesAreCrlfAndLfFilesStayLf) {
     EXPECT_EQ(write("", "S", "k", "v"), "[S]\r\nk=v\r\n");
     EXPECT_EQ(write("[S]\nk=v\n", "S", "j", "w"), "[S]\nk=v\nj=w\n");
