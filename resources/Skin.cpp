@@ -1,15 +1,66 @@
 #include "resources/Skin.h"
 
+#include <QDir>
+#include <QPixmap>
+
+// The generated resource lives in a static library: register it explicitly, since nothing
+// else would pull its initialiser into the program.
+static void registerSkin() {
+    Q_INIT_RESOURCE(skin);
+}
+
 namespace skin {
 
-QImage picture(const QString& name) { return QImage(QStringLiteral(":/skin/") + name + ".png"); }
+namespace {
 
-QIcon mainIcon() { return QIcon(QPixmap::fromImage(picture(QStringLiteral("MAINICON")))); }
+QString path(const QString& name) {
+    return QStringLiteral(":/skin/") + name + ".png";
+}
+
+void ensureRegistered() {
+    static const bool registered = (registerSkin(), true);
+    (void)registered;
+}
+
+}  // namespace
+
+QImage picture(const QString& name) {
+    ensureRegistered();
+    // Names are plain identifiers; anything else (a path, a wildcard) names no picture.
+    if (name.isEmpty() || name.contains(QLatin1Char('/'))) return QImage();
+    return QImage(path(name));
+}
+
+QStringList pictureNames() {
+    ensureRegistered();
+    QStringList names;
+    for (const QString& file : QDir(QStringLiteral(":/skin")).entryList(QDir::Files, QDir::Name))
+        names << file.chopped(4);
+    return names;
+}
+
+QIcon mainIcon() {
+    QIcon icon;
+    for (const char* name : {"MAINICON16", "MAINICON"}) {
+        const QImage image = picture(QString::fromLatin1(name));
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
 
 QCursor cursor(const QString& name) {
-    QImage image = picture(name);
+    const QImage image = picture(name);
     if (image.isNull()) return QCursor(Qt::ArrowCursor);
-    return QCursor(QPixmap::fromImage(image));
+    // The hot spot travels with the picture as the text "HotSpot" ("x,y").
+    const QStringList spot = image.text(QStringLiteral("HotSpot")).split(QLatin1Char(','));
+    int x = -1, y = -1;
+    if (spot.size() == 2) {
+        bool okX = false, okY = false;
+        x = spot[0].toInt(&okX);
+        y = spot[1].toInt(&okY);
+        if (!okX || !okY) x = y = -1;
+    }
+    return QCursor(QPixmap::fromImage(image), x, y);
 }
 
 }  // namespace skin

@@ -1,0 +1,22 @@
+// Loading a picture from the skin: each call decodes its PNG from the compiled-in resources.
+// Controls load their pictures once when they are created; this shows what that costs.
+#include <benchmark/benchmark.h>
+
+#include "resources/Skin.h"
+
+static void LoadBackground(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(skin::picture("ImageBack"));
+}
+BENCHMARK(LoadBackground);
+
+static void LoadButton(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(skin::picture("CorvinaPlay"));
+}
+BENCHMARK(LoadButton);
+
+static void LoadSplash(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(skin::picture("Splash"));
+}
+BENCHMARK(LoadSplash);
+
+BENCHMARK_MAIN();
