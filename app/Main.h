@@ -1,12 +1,28 @@
 #pragma once
 // The main window: owns the whole player state (play flags, display texts, view flags, drive
 // root) and every component of the player.
+//
+// The window polls the CD device once a second (`TimerCDTimer`) and after every transport
+// command; the poll is the only display logic of the CD side. Handlers run on the UI thread; the
+// timer, the controls and the single-instance hand-over call them through corvina::runHandler,
+// so a handler that throws is reported and the window carries on.
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+
+#include "app/CdDevice.h"
+
+class TImage;
+class TLabel;
+class TLCD;
+class TScrollingText;
+class TSuperButton;
 
 class TFormMain : public QWidget {
     Q_OBJECT
 public:
+    // Creates every component in its stored order, starts `TimerCD`, then runs `FormCreate`
+    // (an error there is reported; the window is still created, as far as it got).
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
@@ -35,15 +51,121 @@ public:
     bool Minimized = false;
     QString DriveRoot;
 
-    // The exit sequence.
+    // False when start-up asks for the window to stay hidden (minimised to the tray at start).
+    bool ShowMainForm = true;
+
+    // The application title: the text of the player's taskbar entry (the window title).
+    QString ApplicationTitle() const { return windowTitle(); }
+    void setApplicationTitle(const QString& title);
+
+    // Components, in their stored order.
+    QTimer* TimerCD = nullptr;
+    TImage* MenuIcon = nullptr;
+    TImage* IconPlaying = nullptr;
+    TImage* IconPaused = nullptr;
+    TImage* IconStopped = nullptr;
+    TImage* IconDisc = nullptr;
+    TImage* IconMuteTrue = nullptr;
+    TImage* IconMuteFalse = nullptr;
+    QWidget* Portivo = nullptr;
+    TImage* ImagePortivo = nullptr;
+    TImage* PortivoIcon = nullptr;
+    TScrollingText* ScrollText = nullptr;
+    TLabel* LabelStatus = nullptr;
+    TLabel* LabelTime = nullptr;
+    TLabel* LabelTrack = nullptr;
+    TLabel* LabelVersion = nullptr;
+    TLabel* LabelSysTime = nullptr;
+    TLCD* LCDTrack = nullptr;
+    TLCD* LCDTime1 = nullptr;
+    TLCD* LCDTime2 = nullptr;
+    TSuperButton* CorvinaPlay = nullptr;
+    TSuperButton* CorvinaPause = nullptr;
+    TSuperButton* CorvinaStop = nullptr;
+    TSuperButton* CorvinaPrevious = nullptr;
+    TSuperButton* CorvinaNext = nullptr;
+    TSuperButton* CorvinaEject = nullptr;
+    TSuperButton* CorvinaRewind = nullptr;
+    TSuperButton* CorvinaForward = nullptr;
+    TSuperButton* CorvinaClose = nullptr;
+    TSuperButton* CorvinaMinimize = nullptr;
+    TSuperButton* CorvinaSysTray = nullptr;
+    TSuperButton* CorvinaPortivo = nullptr;
+    TSuperButton* PortivoPlay = nullptr;
+    TSuperButton* PortivoPause = nullptr;
+    TSuperButton* PortivoStop = nullptr;
+    TSuperButton* PortivoPrev = nullptr;
+    TSuperButton* PortivoRewind = nullptr;
+    TSuperButton* PortivoForward = nullptr;
+    TSuperButton* PortivoNext = nullptr;
+    TSuperButton* PortivoEject = nullptr;
+    TSuperButton* PortivoRestore = nullptr;
+    TImage* ImageBack = nullptr;
+
+    // Start-up and exit.
+    void FormCreate(QObject* sender);
+    void FormCloseQuery(QObject* sender, bool& canClose);
     void MenuExitClick(QObject* sender);
+    // A later start of the player asked this one to come forward.
+    void WMActivateInstance();
+
+    // The poll.
+    void TimerCDTimer(QObject* sender);
+    void DigitalDisplay();
+    void NoDisc();
+    quint32 GetDiscSerial() const;
+
+    // Transport.
+    void CDPlay(QObject* sender);
+    void CDPause(QObject* sender);
+    void CDStop(QObject* sender);
+    void CDPrevious(QObject* sender);
+    void CDNext(QObject* sender);
+    void CDRewind(QObject* sender);
+    void CDForward(QObject* sender);
+    void CDEject(QObject* sender);
+
+    // Views, menu, tray, mute, track list, preferences.
+    void FormMove(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                  int y);
+    void MenuPortivoClick(QObject* sender);
+    void MenuFullClick(QObject* sender);
+    void MenuMinimizeClick(QObject* sender);
+    void RestoreWindow(QObject* sender);
+    void MenuPopup(QObject* sender);
+    void MenuTrayClick(QObject* sender);
+    void MuteTrue(QObject* sender);
+    void MuteFalse(QObject* sender);
+    void MenuTracksClick(QObject* sender);
+    void MenuPreferencesClick(QObject* sender);
+
+    // Gives the window the region of a rounded rectangle from (0, 0) to (width + 1, height + 1)
+    // with corner ellipses of `ellipse` x `ellipse` pixels (0: a plain rectangle).
+    void setRoundRegion(int ellipse);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void createComponents();
+    void createPortivo();
+    TSuperButton* makeButton(QWidget* parent, const char* name, QRect geometry, const QString& hint,
+                             void (TFormMain::*handler)(QObject*));
+    void onTimer();
+    void rewindOrForward(int step);
+
+    // Reply buffers of the tick: A for media, track count and disc length; B for position and
+    // track length.
+    corvina::ReplyBuffer<13> replyA_;
+    corvina::ReplyBuffer<13> replyB_;
+
     bool exiting_ = false;
+    bool inTimerTick_ = false;
+    bool minimizeHooked_ = false;
+    bool restoreHooked_ = false;
 };
 
 // The application's single main window (null before it is created and after it is destroyed).

@@ -67,9 +67,7 @@ void TGraphicControl::changeEvent(QEvent* event) {
 }
 
 void TGraphicControl::mousePressEvent(QMouseEvent* event) {
-    // The press that completes a double click is announced as such; it is not a new click.
-    const bool second = event->flags().testFlag(Qt::MouseEventCreatedDoubleClick);
-    if (event->button() == Qt::LeftButton) clickStarted_ = !second;
+    if (event->button() == Qt::LeftButton) clickStarted_ = true;
     if (OnMouseDown) {
         const QPoint pos = event->position().toPoint();
         corvina::runHandler(
@@ -91,7 +89,8 @@ void TGraphicControl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TGraphicControl::mouseDoubleClickEvent(QMouseEvent*) {
-    // Follows the second press of a double click, which is not a new press: it starts no click.
+    // Arrives instead of the second press of a double click, which starts no click (the default
+    // would treat it as a press).
     clickStarted_ = false;
 }
 

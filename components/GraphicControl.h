@@ -89,8 +89,6 @@ protected:
 
     // Runs `OnClick` (through the error report).
     void click();
-    // A left press started a click that its release may complete.
-    bool clickPending() const { return clickStarted_; }
 
 private:
     void updateToolTip();

@@ -54,15 +54,8 @@ void TSuperButton::fontChanged() {
 
 void TSuperButton::mousePressEvent(QMouseEvent* event) {
     TGraphicControl::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || !clickPending()) return;
+    if (event->button() != Qt::LeftButton) return;
     pressed_ = true;
-    repaint();
-}
-
-void TSuperButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    TGraphicControl::mouseDoubleClickEvent(event);
-    if (!pressed_) return;
-    pressed_ = false;
     repaint();
 }
 

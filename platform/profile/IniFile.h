@@ -31,7 +31,8 @@ private:
 };
 
 // The disc title database "CorvinaCD.ini": beside the executable, or, where that folder cannot
-// be written, in the per-user data folder ($XDG_DATA_HOME/Corvina/).
+// be written, in the per-user data folder ($XDG_DATA_HOME/Corvina/). CORVINA_TITLE_FILE=PATH
+// names another file instead.
 QString discTitleFilePath();
 
 // The same choice for a given program folder and per-user data folder (for tests and tools).

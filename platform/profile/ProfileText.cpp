@@ -88,6 +88,18 @@ struct KeyLine {
     bool isKey = false;
 };
 
+// The value as stored. A read drops blanks around a value and one pair of enclosing quotes, so a
+// name such as ' Intro' or '"Heroes"' would come back changed; stored inside one more pair of
+// quotes it reads back exactly, here and in the Windows profile functions alike.
+QByteArray storedValue(const QString& value) {
+    const QString line = oneLine(value);
+    const bool blankEnds = !line.isEmpty() && (isBlank(line.front()) || isBlank(line.back()));
+    const bool quoted = line.size() >= 2 && (line.front() == u'"' || line.front() == u'\'') &&
+                        line.back() == line.front();
+    const QByteArray bytes = encodeText(line);
+    return blankEnds || quoted ? '"' + bytes + '"' : bytes;
+}
+
 KeyLine splitKeyLine(QByteArrayView line) {
     const QByteArrayView text = line.trimmed();
     if (text.isEmpty() || text[0] == ';' || text[0] == '[') return {};
@@ -202,7 +214,7 @@ std::optional<QByteArray> ProfileText::withValue(const QString& section, const Q
                                                  const QString& value) const {
     const QByteArray br = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     const QByteArray keyBytes = encodeText(trimBlanks(oneLine(key)));
-    const QByteArray valueBytes = encodeText(oneLine(value));
+    const QByteArray valueBytes = storedValue(value);
 
     const int s = findSection(section);
     if (s < 0) {

@@ -40,7 +40,9 @@ public:
     // The file's bytes once `key` of `section` holds `value`: the key's line is rewritten in
     // place, a new key goes after the section's last key, a new section goes at the end. Line
     // breaks inside the names or the value become blanks, so a write can never add lines of its
-    // own. nullopt when the file already holds exactly that line (nothing to write).
+    // own. A value that a read would change (blanks at its ends, enclosing quotes) is stored in
+    // one more pair of quotes, so it reads back as written. nullopt when the file already holds
+    // exactly that line (nothing to write).
     std::optional<QByteArray> withValue(const QString& section, const QString& key,
                                         const QString& value) const;
 

@@ -38,6 +38,9 @@ QString discTitleFilePath(const QString& programDir, const QString& userDataDir)
 }
 
 QString discTitleFilePath() {
+    // Tests and scripted runs keep their titles out of the program's folder.
+    const QString chosen = qEnvironmentVariable("CORVINA_TITLE_FILE");
+    if (!chosen.isEmpty()) return chosen;
     return discTitleFilePath(QCoreApplication::applicationDirPath(),
                              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }

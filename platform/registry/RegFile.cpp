@@ -9,6 +9,8 @@ namespace {
 
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 const QString kOldHeader = QStringLiteral("REGEDIT4");
+// A byte-order mark is dropped by hand at the start of the file only; anywhere else it is text.
+constexpr auto kKeepBom = QStringConverter::Flag::ConvertInitialBom;
 
 bool sameName(QStringView a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -30,7 +32,7 @@ bool isRootName(QStringView name, const QString& rootName) {
 QStringList splitLines(const QByteArray& bytes, bool* undecodable) {
     QStringList lines;
     if (bytes.startsWith("\xff\xfe")) {
-        QStringDecoder decode(QStringDecoder::Utf16LE);
+        QStringDecoder decode(QStringDecoder::Utf16LE, kKeepBom);
         const QString text = decode(bytes.mid(2));
         *undecodable = decode.hasError();
         lines = text.split(QLatin1Char('\n'));
@@ -38,7 +40,7 @@ QStringList splitLines(const QByteArray& bytes, bool* undecodable) {
         // Decoded line by line, so that one line with broken UTF-8 costs only that line.
         const QByteArray body = bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes;
         for (const QByteArray& raw : body.split('\n')) {
-            QStringDecoder decode(QStringDecoder::Utf8);
+            QStringDecoder decode(QStringDecoder::Utf8, kKeepBom);
             QString line = decode(raw);
             // A NUL stands for a line we could not read; no valid line contains one.
             if (decode.hasError()) line = QString(QChar(0));
@@ -137,7 +139,7 @@ DataResult readData(QStringView data, RegValue& value) {
     if (!readHexBytes(data.mid(colon + 1), bytes)) return DataResult::Bad;
     if (sameName(kind, u"hex(1)")) {
         if (bytes.size() % 2 != 0) return DataResult::Bad;
-        QStringDecoder decode(QStringDecoder::Utf16LE);
+        QStringDecoder decode(QStringDecoder::Utf16LE, kKeepBom);
         value.text = decode(bytes);
         if (value.text.endsWith(QChar(0))) value.text.chop(1);
         value.type = RegValue::Type::String;

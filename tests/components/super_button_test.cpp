@@ -145,31 +145,3 @@ TEST(SuperButton, ReleaseOutsideAndDoubleClicksGiveNoExtraClick) {
     QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(35, 8));
     EXPECT_FALSE(play->isPressed());
 }
-
-TEST(SuperButton, CaptionAndFramedStyles) {
-    TSuperButton button;
-    EXPECT_EQ(button.Style(), bsNormal);
-    EXPECT_EQ(button.size(), QSize(30, 30));
-    const QRgb light = corvina::colorFromWin(clBtnHighlight).rgb();
-    const QRgb shadow = corvina::colorFromWin(clBtnShadow).rgb();
-    QImage image = render(button);
-    EXPECT_EQ(image.pixel(0, 0), light);
-    EXPECT_EQ(image.pixel(29, 29), shadow);
-    EXPECT_EQ(image.pixel(15, 15), kSkin);  // empty picture: nothing drawn
-
-    button.setStyle(bsMSOffice);
-    EXPECT_EQ(render(button).pixel(0, 0), kSkin);  // no frame until hovered
-
-    button.setStyle(bsNone);
-    button.setBitmap(picture(10, 10));
-    button.setCaption(QStringLiteral("W"));
-    button.setChecked(true);
-    image = render(button);
-    const int th = QFontMetrics(button.font()).height();
-    EXPECT_EQ(button.imageRect().top(), (30 - 10 - th) / 2);
-    // The checked caption sits on a button-face patch just under the picture.
-    const QRgb face = corvina::colorFromWin(clBtnFace).rgb();
-    bool patch = false;
-    for (int x = 0; x < 30; ++x) patch |= image.pixel(x, button.imageRect().bottom() + 4) == face;
-    EXPECT_TRUE(patch);
-}

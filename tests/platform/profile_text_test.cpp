@@ -116,17 +116,21 @@ TEST(ProfileWrite, NewFilesAreCrlfAndLfFilesStayLf) {
 
 TEST(ProfileWrite, ALineBreakInAValueCannotAddLines) {
     const QByteArray out = write("[S]\r\n", "S", "0", QStringLiteral("a\r\n[S]\r\n0=b\n"));
-    EXPECT_EQ(out, "[S]\r\n0=a  [S]  0=b \r\n");
-    EXPECT_EQ(read(out, "S", "0"), "a  [S]  0=b");
+    EXPECT_EQ(out, "[S]\r\n0=\"a  [S]  0=b \"\r\n");
+    EXPECT_EQ(read(out, "S", "0"), "a  [S]  0=b ");
 }
 
 TEST(ProfileWrite, WhatIsWrittenReadsBack) {
     QByteArray file;
-    const QString names[] = {QStringLiteral("晴天"), QStringLiteral(""), QStringLiteral("Track 1"),
-                             QStringLiteral("한국")};
-    for (int i = 0; i < 4; ++i)
+    const QString names[] = {QStringLiteral("晴天"),     QStringLiteral(""),
+                             QStringLiteral("Track 1"),  QStringLiteral("한국"),
+                             QStringLiteral(" Intro "),  QStringLiteral("\"Heroes\""),
+                             QStringLiteral("'quoted'"), QStringLiteral("\"")};
+    for (int i = 0; i < 8; ++i)
         file = write(file, "A1B2C3D", QByteArray::number(i).constData(), names[i]);
-    for (int i = 0; i < 4; ++i)
+    EXPECT_TRUE(
+        file.contains("\r\n4=\" Intro \"\r\n5=\"\"Heroes\"\"\r\n6=\"'quoted'\"\r\n7=\"\r\n"));
+    for (int i = 0; i < 8; ++i)
         EXPECT_EQ(read(file, "a1b2c3d", QByteArray::number(i).constData()), names[i]);
 }
 

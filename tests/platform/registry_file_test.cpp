@@ -40,6 +40,8 @@ TEST(RegFile, AwkwardNamesAndValuesReadBackUnchanged) {
     a.setValue("nul", text(QString("a") + QChar(0) + QString("b") + QChar(0)));
     a.setValue("long", text(QString(200, QChar(0x4e2d)) + "\n"));
     a.setValue("max", dword(0xffffffffu));
+    a.setValue("marks", text(QChar(0xfeff) + QString("x\n")));
+    a.setValue("mark", text(QChar(0xfeff) + QString("y")));
     a.setValue("", text(""));
     a.addSubkey("Empty");
     root.addSubkey("alpha").setValue("binary", RegValue{RegValue::Type::Other, 0, "hex(7):61,00"});

@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath("config").toLocal8Bit().constData(), 1);
     setenv("XDG_DATA_HOME", QDir(dir.path()).filePath("data").toLocal8Bit().constData(), 1);
     setenv("CORVINA_AUDIO", "null", 0);
+    // The disc title file too, instead of the one beside the test program.
+    setenv("CORVINA_TITLE_FILE",
+           QDir(dir.path()).filePath("CorvinaCD.ini").toLocal8Bit().constData(), 1);
     corvina::prepareApplicationEnvironment();
     corvina::TApplication app(argc, argv);
     corvina::setErrorSink([](const QString& message) {

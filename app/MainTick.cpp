@@ -1,0 +1,163 @@
+// The once-a-second poll of the CD device and everything it shows.
+#include <QTime>
+
+#include "app/Main.h"
+#include "app/Picture.h"
+#include "components/LCD.h"
+#include "components/ScrollingText.h"
+#include "platform/Convert.h"
+#include "platform/cd/DriveSet.h"
+#include "platform/profile/IniFile.h"
+
+using corvina::cdQuery;
+using corvina::cdSend;
+using corvina::field;
+using corvina::strToInt;
+
+namespace {
+
+const QString kAppTitle = QStringLiteral("Corvina CD 播放器");
+const QChar kHintBreak = QLatin1Char('\r');
+
+QString cmd(const char* verb) {
+    return QString::fromLatin1(verb).arg(QLatin1String(corvina::kCdAlias));
+}
+
+// The label is laid out for "00:00:00": a 24-hour clock with seconds is the long time format
+// that fits it on every locale (locale long formats may add a time zone or an AM/PM marker).
+QString longTime() {
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+}  // namespace
+
+void TFormMain::setApplicationTitle(const QString& title) {
+    setWindowTitle(title);
+}
+
+void TFormMain::TimerCDTimer(QObject*) {
+    LabelSysTime->setCaption(longTime());
+
+    // The title reads the fields the previous tick left.
+    const QString bracketed =
+        kAppTitle + QStringLiteral(" - [") + TrackNo + QLatin1Char(' ') + PositionText + "]";
+    setApplicationTitle(PortivoView ? bracketed : kAppTitle);
+    if (Minimized && DiscPresent) setApplicationTitle(bracketed);
+
+    if (cdQuery(cmd("status %1 media present"), replyA_) != QLatin1String("true")) {
+        NoDisc();
+        return;
+    }
+
+    const int tracks = strToInt(field(cdQuery(cmd("status %1 number of tracks"), replyA_), 1, 2));
+    if (tracks == 1) {
+        // A disc of one track is taken for a data disc; everything else keeps what it showed.
+        LabelStatus->setCaption(QStringLiteral("Data Disc"));
+        IconDisc->hide();
+        DiscPresent = false;
+        return;
+    }
+    DiscPresent = true;
+
+    DiscSerial = QString::number(GetDiscSerial(), 16).toUpper();
+
+    // Names follow the track shown, that is the one the previous tick read. A tick cut short by
+    // a garbage position reply may have left a label that is no number; that reads as no track
+    // (as "00" does), or every later tick would fail here and the poll would never recover.
+    bool numeric = false;
+    const int shownValue = field(LabelTrack->Caption(), 1, 2).toInt(&numeric, 10);
+    const int shown = numeric ? shownValue : 0;
+    {
+        const corvina::TIniFile titles(corvina::discTitleFilePath());
+        DiscArtist =
+            titles.readString(DiscSerial, QStringLiteral("Artist"), QStringLiteral("Artist"));
+        DiscAlbum = titles.readString(DiscSerial, QStringLiteral("Title"), QStringLiteral("Album"));
+        TrackName = titles.readString(DiscSerial, QString::number(shown - 1),
+                                      QStringLiteral("Track ") + TrackNo);
+    }
+
+    if (!Playing && !Paused && !Stopped) {
+        // Nothing commanded since start or since the tray was closed: the disc plays by itself.
+        IconDisc->show();
+        cdSend(cmd("play %1"));
+        Playing = true;
+        Paused = false;
+        Stopped = false;
+    }
+
+    const QString names = DiscArtist + QStringLiteral(" - ") + DiscAlbum;
+    ScrollText->setText(names + QStringLiteral(" - ") + TrackName);
+    const QString hint = names + kHintBreak + kHintBreak + TrackName + kHintBreak +
+                         field(TrackNo, 1, 2) + QLatin1Char(' ') + TrackLengthText;
+    ScrollText->setHint(QString(hint).replace(kHintBreak, QLatin1Char('\n')));
+
+    TrackCount = field(replyA_.text(), 1, 2);
+
+    const QString discLength = cdQuery(cmd("status %1 length wait"), replyA_);
+    DiscLengthText = field(discLength, 1, 2) + QLatin1Char(':') + field(discLength, 4, 2);
+
+    const QString position = cdQuery(cmd("status %1 position"), replyB_);
+    TrackNo = field(position, 1, 2);
+    PositionMin = field(position, 4, 2);
+    PositionSec = field(position, 7, 2);
+    PositionText = PositionMin + QLatin1Char(':') + PositionSec;
+
+    const QString trackLength = cdQuery(cmd("status %1 length track ") + TrackNo, replyB_);
+    TrackLengthText = field(trackLength, 1, 2) + QLatin1Char(':') + field(trackLength, 4, 2);
+
+    LabelTrack->setCaption(TrackNo + QLatin1Char('/') + TrackCount);
+    LabelTime->setCaption(TrackLengthText + QLatin1Char('/') + DiscLengthText);
+
+    // The icon of the current state blinks: shown on one tick, hidden on the next.
+    if (Playing && !Stopped && !Paused) {
+        LabelStatus->setCaption(QStringLiteral("正在播放..."));
+        IconPlaying->setVisible(IconPlaying->isHidden());
+        IconPaused->hide();
+        IconStopped->hide();
+    }
+    if (!Playing && !Stopped && Paused) {
+        LabelStatus->setCaption(QStringLiteral("已暂停"));
+        IconPlaying->hide();
+        IconPaused->setVisible(IconPaused->isHidden());
+        IconStopped->hide();
+    }
+    if (!Playing && Stopped && !Paused) {
+        LabelStatus->setCaption(QStringLiteral("已停止"));
+        IconPlaying->hide();
+        IconPaused->hide();
+        IconStopped->setVisible(IconStopped->isHidden());
+    }
+
+    DigitalDisplay();
+}
+
+void TFormMain::DigitalDisplay() {
+    LCDTrack->setValue(strToInt(field(TrackNo, 1, 2)));
+    LCDTime1->setValue(strToInt(field(PositionText, 1, 2)));
+    LCDTime2->setValue(strToInt(field(PositionText, 4, 2)));
+}
+
+void TFormMain::NoDisc() {
+    ScrollText->setText(QStringLiteral("请插入一张唱片..."));
+    LabelStatus->setCaption(QStringLiteral("无碟"));
+    LabelTime->setCaption(QStringLiteral("00:00/00:00"));
+    LabelTrack->setCaption(QStringLiteral("00/00"));
+    DiscPresent = false;
+    IconDisc->hide();
+    IconPlaying->hide();
+    IconPaused->hide();
+    IconStopped->hide();
+    LCDTrack->setValue(0);
+    LCDTime1->setValue(0);
+    LCDTime2->setValue(0);
+}
+
+quint32 TFormMain::GetDiscSerial() const {
+    // The serial names the disc's entry in the title database, so it must be the serial of the
+    // disc being played. The device always plays the default drive; when the detected drive has
+    // no readable disc (or is not known yet, as in the first tick at start) that is the disc to
+    // name. With no readable disc anywhere the serial is 0.
+    if (auto serial = corvina::cd::volumeSerial(DriveRoot)) return *serial;
+    if (auto serial = corvina::cd::volumeSerial(QString())) return *serial;
+    return 0;
+}

@@ -1,0 +1,117 @@
+// The eight transport commands. Each sends its device commands, updates the play flags and runs
+// one tick at once so that the display follows without waiting for the timer.
+#include "app/Main.h"
+#include "platform/Convert.h"
+#include "platform/ErrorReport.h"
+
+using corvina::cdQuery;
+using corvina::cdSend;
+using corvina::strToInt;
+
+namespace {
+
+QString cmd(const char* text) {
+    return QString::fromLatin1(text).arg(QLatin1String(corvina::kCdAlias));
+}
+
+constexpr int kStepMs = 10000;
+
+}  // namespace
+
+void TFormMain::CDPlay(QObject*) {
+    if (!DiscPresent) return;
+    cdSend(cmd("play %1"));
+    Playing = true;
+    Paused = false;
+    Stopped = false;
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDPause(QObject*) {
+    if (!DiscPresent) return;
+    cdSend(cmd("stop %1 wait"));
+    Playing = false;
+    Paused = true;
+    Stopped = false;
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDStop(QObject*) {
+    if (!DiscPresent) return;
+    cdSend(cmd("stop %1 wait"));
+    cdSend(cmd("seek %1 to ") + TrackNo);
+    Playing = false;
+    Paused = false;
+    Stopped = true;
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDPrevious(QObject*) {
+    if (!DiscPresent) return;
+    const int track = strToInt(TrackNo);
+    const QString target = track - 1 > 0 ? QString::number(track - 1) : TrackCount;
+    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDNext(QObject*) {
+    if (!DiscPresent) return;
+    const int track = strToInt(TrackNo);
+    const int count = strToInt(TrackCount);
+    const QString target = track < count ? QString::number(track + 1) : QStringLiteral("1");
+    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDRewind(QObject*) {
+    if (!DiscPresent) return;
+    rewindOrForward(-kStepMs);
+}
+
+void TFormMain::CDForward(QObject*) {
+    if (!DiscPresent) return;
+    rewindOrForward(kStepMs);
+}
+
+// The step is taken in milliseconds from the start of the disc, so it crosses tracks freely. It
+// is not clamped: a target outside the disc is refused by the device and nothing moves.
+void TFormMain::rewindOrForward(int step) {
+    cdSend(cmd("set %1 time format milliseconds"));
+    corvina::ReplyBuffer<41> reply;
+    int position = 0;
+    try {
+        position = strToInt(cdQuery(cmd("status %1 position wait"), reply));
+    } catch (const corvina::Error&) {
+        // Every tick reads TMSF replies: put the device back into TMSF before the command is
+        // abandoned, or the player would fail on every tick from now on.
+        cdSend(cmd("set %1 time format tmsf"));
+        throw;
+    }
+    const QString target = QString::number(static_cast<qint64>(position) + step);
+    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
+    cdSend(cmd("set %1 time format tmsf"));
+    TimerCDTimer(TimerCD);
+}
+
+void TFormMain::CDEject(QObject*) {
+    if (DoorClosed) {
+        // A stop that fails (a garbage position reply in its tick) must not keep the tray shut:
+        // the door still opens, and the error is reported once the eject is done.
+        std::exception_ptr stopError;
+        try {
+            CDStop(nullptr);
+        } catch (const corvina::Error&) {
+            stopError = std::current_exception();
+        }
+        cdSend(cmd("set %1 door open"));
+        DoorClosed = false;
+        if (stopError) std::rethrow_exception(stopError);
+    } else {
+        cdSend(cmd("set %1 door closed"));
+        Playing = false;
+        Paused = false;
+        Stopped = false;
+        DoorClosed = true;
+    }
+    TimerCDTimer(TimerCD);
+}

@@ -1,0 +1,359 @@
+#include "platform/cd/DiscImage.h"
+
+#include <sndfile.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstdio>
+
+namespace corvina::cd {
+namespace {
+
+constexpr int kRawSector = 2352;
+constexpr long long kMostSectors = 100LL * 60 * 60 * kFramesPerSecond;  // 100 hours
+constexpr qint64 kLargestCue = 1 << 20;
+
+struct SndCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// Where the sectors of a BINARY file lie: from `first` on, `bytes` per sector from `offset`.
+struct ByteRun {
+    long long first;
+    long long offset;
+    int bytes;
+};
+
+struct ImageFile {
+    QString path;
+    std::unique_ptr<SNDFILE, SndCloser> sound;
+    int channels = 2;
+    std::unique_ptr<std::FILE, FileCloser> raw;
+    bool bigEndian = false;
+    std::vector<ByteRun> runs;
+    long long sectors = 0;
+};
+
+struct Segment {
+    int start;   // absolute frame
+    int length;  // frames
+    int file;    // -1: silence
+    long long fileSector;
+};
+
+QString text(const std::string& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!utf8.hasError()) return decoded;
+    // Sheets written on Chinese Windows systems are in the GB code page.
+    QStringDecoder gb("GB18030");
+    if (gb.isValid()) return gb.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+QString resolve(const QString& folder, const std::string& name) {
+    QString wanted = QFile::decodeName(QByteArray::fromStdString(name));
+    wanted.replace(u'\\', u'/');
+    const QString direct = QFileInfo(wanted).isAbsolute() ? wanted : QDir(folder).filePath(wanted);
+    if (QFileInfo(direct).isFile()) return direct;
+    // Sheets made elsewhere often differ from the files in case or carry a foreign folder.
+    const QString base = wanted.section(u'/', -1);
+    for (const QString& entry : QDir(folder).entryList(QDir::Files))
+        if (entry.compare(base, Qt::CaseInsensitive) == 0) return QDir(folder).filePath(entry);
+    return direct;
+}
+
+class DiscImage : public DiscSource {
+public:
+    Toc toc_;
+    CdText text_;
+    std::vector<ImageFile> files_;
+    std::vector<Segment> segments_;
+    bool complained_ = false;
+
+    const Toc& toc() const override { return toc_; }
+    std::optional<CdText> cdText() const override { return text_; }
+
+    bool readSector(int frame, std::int16_t* out) override {
+        std::fill(out, out + 2 * kSamplesPerSector, 0);
+        if (frame < toc_.firstFrame() || frame >= toc_.leadOut) return true;
+        if (!toc_.tracks[static_cast<std::size_t>(toc_.trackAt(frame) - 1)].audio) return true;
+        auto after = std::upper_bound(segments_.begin(), segments_.end(), frame,
+                                      [](int f, const Segment& s) { return f < s.start; });
+        if (after == segments_.begin()) return true;
+        const Segment& seg = *(after - 1);
+        if (seg.file < 0 || frame >= seg.start + seg.length) return true;
+        ImageFile& file = files_[static_cast<std::size_t>(seg.file)];
+        if (readFrom(file, seg.fileSector + (frame - seg.start), out)) return true;
+        if (!complained_) {
+            complained_ = true;
+            std::fprintf(stderr, "Corvina: cannot read %s; playing silence in its place.\n",
+                         QFile::encodeName(file.path).constData());
+        }
+        return false;
+    }
+
+private:
+    static bool readFrom(ImageFile& file, long long sector, std::int16_t* out) {
+        if (file.sound) {
+            if (sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) return false;
+            if (file.channels == 2) {
+                return sf_readf_short(file.sound.get(), out, kSamplesPerSector) >= 0;
+            }
+            std::int16_t mono[kSamplesPerSector] = {};
+            if (sf_readf_short(file.sound.get(), mono, kSamplesPerSector) < 0) return false;
+            for (int i = 0; i < kSamplesPerSector; ++i) out[2 * i] = out[2 * i + 1] = mono[i];
+            return true;
+        }
+        auto run = std::find_if(file.runs.rbegin(), file.runs.rend(),
+                                [&](const ByteRun& r) { return r.first <= sector; });
+        if (run == file.runs.rend() || run->bytes != kRawSector) return true;
+        unsigned char bytes[kRawSector] = {};
+        const long long offset = run->offset + (sector - run->first) * run->bytes;
+        if (fseeko(file.raw.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+        const std::size_t got = std::fread(bytes, 1, kRawSector, file.raw.get());
+        if (got < kRawSector && std::ferror(file.raw.get())) return false;
+        const int lo = file.bigEndian ? 1 : 0;
+        for (int i = 0; i < 2 * kSamplesPerSector; ++i) {
+            out[i] = static_cast<std::int16_t>(bytes[2 * i + lo] | bytes[2 * i + 1 - lo] << 8);
+        }
+        return true;
+    }
+};
+
+bool openAudioFile(ImageFile& file, QString& error) {
+    SF_INFO info{};
+    file.sound.reset(sf_open(QFile::encodeName(file.path).constData(), SFM_READ, &info));
+    const QString name = QFileInfo(file.path).fileName();
+    if (!file.sound) {
+        error = name + ": " + QString::fromLocal8Bit(sf_strerror(nullptr));
+        return false;
+    }
+    if (info.samplerate != 44100) {
+        error = QStringLiteral("%1: %2 Hz audio; only 44100 Hz can be played (resample it first)")
+                    .arg(name)
+                    .arg(info.samplerate);
+        return false;
+    }
+    if (info.channels < 1 || info.channels > 2) {
+        error = QStringLiteral("%1: %2 channels; only mono and stereo can be played")
+                    .arg(name)
+                    .arg(info.channels);
+        return false;
+    }
+    if (info.frames <= 0) {
+        error = name + QStringLiteral(" holds no audio");
+        return false;
+    }
+    sf_command(file.sound.get(), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    file.channels = info.channels;
+    file.sectors = (info.frames + kSamplesPerSector - 1) / kSamplesPerSector;
+    return true;
+}
+
+bool openBinaryFile(ImageFile& file, const CueSheet& sheet, std::size_t index, QString& error) {
+    const QString name = QFileInfo(file.path).fileName();
+    file.raw.reset(std::fopen(QFile::encodeName(file.path).constData(), "rb"));
+    if (!file.raw || fseeko(file.raw.get(), 0, SEEK_END) != 0) {
+        error = name + QStringLiteral(": cannot be opened");
+        return false;
+    }
+    const long long size = ftello(file.raw.get());
+    for (const CueTrack& track : sheet.tracks) {
+        if (track.file != index) continue;
+        if (file.runs.empty()) {
+            file.runs.push_back({0, 0, track.sectorBytes});
+            if (track.index01 == 0) continue;
+        }
+        const ByteRun& last = file.runs.back();
+        file.runs.push_back({track.index01, last.offset + (track.index01 - last.first) * last.bytes,
+                             track.sectorBytes});
+        if (file.runs.back().offset > size) {
+            error =
+                QStringLiteral("track %1 starts past the end of %2").arg(track.number).arg(name);
+            return false;
+        }
+    }
+    if (file.runs.empty()) file.runs.push_back({0, 0, kRawSector});
+    const ByteRun& last = file.runs.back();
+    file.sectors = last.first + (size - last.offset + last.bytes - 1) / last.bytes;
+    if (size <= 0) {
+        error = name + QStringLiteral(" is empty");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::shared_ptr<DiscSource> loadCueSheet(const CueSheet& sheet, const QString& folder,
+                                         QString& error) {
+    auto disc = std::make_shared<DiscImage>();
+    for (std::size_t i = 0; i < sheet.files.size(); ++i) {
+        ImageFile file;
+        file.path = resolve(folder, sheet.files[i].name);
+        file.bigEndian = sheet.files[i].bigEndian;
+        if (!QFileInfo(file.path).isFile()) {
+            error = QStringLiteral("%1 is missing").arg(text(sheet.files[i].name));
+            return nullptr;
+        }
+        const bool ok = sheet.files[i].binary ? openBinaryFile(file, sheet, i, error)
+                                              : openAudioFile(file, error);
+        if (!ok) return nullptr;
+        disc->files_.push_back(std::move(file));
+    }
+
+    // Lay the files end to end after the lead-in, with the gaps the sheet asks for.
+    long long frame = kLeadInFrames;
+    auto lay = [&](int file, long long from, long long to) {
+        if (to > from) disc->segments_.push_back({int(frame), int(to - from), file, from});
+        frame += to - from;
+    };
+    const CueTrack* open = nullptr;  // the track whose audio is being laid out
+    for (std::size_t f = 0; f < sheet.files.size(); ++f) {
+        long long at = 0;
+        const long long sectors = disc->files_[f].sectors;
+        for (const CueTrack& track : sheet.tracks) {
+            if (track.file != f) continue;
+            if (track.index01 > sectors) {
+                error =
+                    QStringLiteral("track %1 starts past the end of its file").arg(track.number);
+                return nullptr;
+            }
+            lay(int(f), at, track.index01);
+            if (open) lay(-1, 0, open->postgap);
+            lay(-1, 0, track.pregap);
+            disc->toc_.tracks.push_back({int(frame), track.audio});
+            at = track.index01;
+            open = &track;
+        }
+        lay(int(f), at, sectors);
+        if (frame - kLeadInFrames > kMostSectors) {
+            error = QStringLiteral("too long for a disc");
+            return nullptr;
+        }
+    }
+    if (open) lay(-1, 0, open->postgap);
+    disc->toc_.leadOut = int(frame);
+    for (std::size_t i = 0; i < disc->toc_.tracks.size(); ++i) {
+        if (disc->toc_.trackLength(int(i) + 1) <= 0) {
+            error = QStringLiteral("track %1 is empty").arg(sheet.tracks[i].number);
+            return nullptr;
+        }
+    }
+
+    disc->text_.title = text(sheet.title);
+    disc->text_.performer = text(sheet.performer);
+    for (const CueTrack& track : sheet.tracks) {
+        disc->text_.trackTitles.push_back(text(track.title));
+        disc->text_.trackPerformers.push_back(text(track.performer));
+    }
+    return disc;
+}
+
+namespace {
+
+// File-name order as people read it: runs of digits compare as numbers ("2" before "10"),
+// letters without regard to case.
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i;
+            const qsizetype sj = j;
+            while (i < a.size() && a[i].isDigit()) ++i;
+            while (j < b.size() && b[j].isDigit()) ++j;
+            QStringView x = QStringView(a).mid(si, i - si);
+            QStringView y = QStringView(b).mid(sj, j - sj);
+            while (x.size() > 1 && x.front() == u'0') x = x.mid(1);
+            while (y.size() > 1 && y.front() == u'0') y = y.mid(1);
+            if (x.size() != y.size()) return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0) return c < 0;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded();
+        const QChar cb = b[j].toCaseFolded();
+        if (ca != cb) return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j)) return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+std::shared_ptr<DiscSource> loadCueFile(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return nullptr;
+    }
+    if (file.size() > kLargestCue) {
+        error = QStringLiteral("too large for a cue sheet");
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    std::string why;
+    const std::optional<CueSheet> sheet = parseCueSheet(bytes.toStdString(), why);
+    if (!sheet) {
+        error = QString::fromStdString(why);
+        return nullptr;
+    }
+    return loadCueSheet(*sheet, QFileInfo(path).absolutePath(), error);
+}
+
+std::shared_ptr<DiscSource> loadFolder(const QString& path, QString& error) {
+    QDir dir(path);
+    QStringList names = dir.entryList({"*.wav", "*.flac"}, QDir::Files | QDir::Readable);
+    if (names.isEmpty()) {
+        const QStringList cues = dir.entryList({"*.cue"}, QDir::Files);
+        if (cues.size() == 1) return loadCueFile(dir.filePath(cues.front()), error);
+        error = QStringLiteral("no .wav or .flac files in it");
+        return nullptr;
+    }
+    if (names.size() > 99) {
+        error = QStringLiteral("%1 audio files; a disc holds at most 99 tracks").arg(names.size());
+        return nullptr;
+    }
+    std::sort(names.begin(), names.end(), naturalLess);
+    CueSheet sheet;
+    for (const QString& name : names) {
+        sheet.files.push_back({QFile::encodeName(name).toStdString(), false, false});
+        CueTrack track;
+        track.number = int(sheet.tracks.size()) + 1;
+        track.file = sheet.files.size() - 1;
+        track.index01 = 0;
+        sheet.tracks.push_back(track);
+    }
+    return loadCueSheet(sheet, dir.absolutePath(), error);
+}
+
+}  // namespace
+
+std::shared_ptr<DiscSource> loadDiscImage(const QString& path, QString& error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("no such file or folder");
+        return nullptr;
+    }
+    if (info.isDir()) return loadFolder(path, error);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == "wav" || suffix == "flac") {  // a single rip: a disc of one track
+        CueSheet sheet;
+        sheet.files.push_back({QFile::encodeName(info.fileName()).toStdString(), false, false});
+        CueTrack track;
+        track.number = 1;
+        track.index01 = 0;
+        sheet.tracks.push_back(track);
+        return loadCueSheet(sheet, info.absolutePath(), error);
+    }
+    return loadCueFile(path, error);
+}
+
+}  // namespace corvina::cd

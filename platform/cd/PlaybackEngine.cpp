@@ -1,0 +1,181 @@
+#include "platform/cd/PlaybackEngine.h"
+
+#include <algorithm>
+
+namespace corvina::cd {
+namespace {
+
+constexpr std::size_t kReadAhead = 2 * kFramesPerSecond;
+constexpr int kMostBehind = kFramesPerSecond;
+
+class SteadyClock : public Clock {
+public:
+    std::chrono::nanoseconds now() const override {
+        return std::chrono::steady_clock::now().time_since_epoch();
+    }
+};
+
+}  // namespace
+
+const Clock& Clock::system() {
+    static const SteadyClock clock;
+    return clock;
+}
+
+PlaybackEngine::PlaybackEngine(std::shared_ptr<DiscSource> disc, audio::AudioOutput& output,
+                               const Clock& clock, bool threaded)
+    : disc_(std::move(disc)),
+      output_(output),
+      clock_(clock),
+      position_(disc_ ? disc_->toc().firstFrame() : kLeadInFrames) {
+    if (threaded) thread_ = std::thread([this] { run(); });
+}
+
+PlaybackEngine::~PlaybackEngine() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+int PlaybackEngine::clockFrameLocked() const {
+    const long long elapsed = (clock_.now() - startTime_).count();
+    const long long frames = elapsed <= 0 ? 0 : elapsed * kFramesPerSecond / 1'000'000'000;
+    return static_cast<int>(std::min<long long>(startFrame_ + frames, endFrame_));
+}
+
+void PlaybackEngine::restartLocked() {
+    ++generation_;
+    ahead_.clear();
+    nextRead_ = startFrame_;
+    dropPending_ = true;
+}
+
+void PlaybackEngine::setDisc(std::shared_ptr<DiscSource> disc) {
+    std::lock_guard lock(mutex_);
+    restartLocked();
+    playing_ = false;
+    disc_ = std::move(disc);
+    position_ = disc_ ? disc_->toc().firstFrame() : kLeadInFrames;
+}
+
+void PlaybackEngine::play(int from, int to) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!disc_) return;
+        playing_ = true;
+        startFrame_ = from;
+        endFrame_ = to;
+        startTime_ = clock_.now();
+        restartLocked();
+    }
+    wake_.notify_all();
+}
+
+void PlaybackEngine::stop() {
+    std::lock_guard lock(mutex_);
+    if (!playing_) return;
+    position_ = clockFrameLocked();
+    playing_ = false;
+    restartLocked();
+}
+
+void PlaybackEngine::seek(int frame) {
+    std::lock_guard lock(mutex_);
+    if (playing_) restartLocked();
+    playing_ = false;
+    position_ = frame;
+}
+
+int PlaybackEngine::position() const {
+    std::lock_guard lock(mutex_);
+    return playing_ ? clockFrameLocked() : position_;
+}
+
+bool PlaybackEngine::isPlaying() const {
+    std::lock_guard lock(mutex_);
+    return playing_ && clockFrameLocked() < endFrame_;
+}
+
+void PlaybackEngine::setChannels(bool left, bool right) {
+    std::lock_guard lock(mutex_);
+    left_ = left;
+    right_ = right;
+}
+
+long long PlaybackEngine::sectorsWritten() const {
+    std::lock_guard lock(mutex_);
+    return written_;
+}
+
+bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
+    if (!playing_) return false;
+    const int clock = clockFrameLocked();
+    const int nextWrite = ahead_.empty() ? nextRead_ : ahead_.front().frame;
+    if (nextWrite < clock - kMostBehind) {
+        // Too late to be worth hearing: go on from where the clock is.
+        ahead_.clear();
+        nextRead_ = clock;
+        dropPending_ = true;
+        return true;
+    }
+    const unsigned generation = generation_;
+    const int lead = output_.leadSectors();
+    if (!ahead_.empty() && ahead_.front().frame < std::min(clock + lead, endFrame_)) {
+        Sector sector = std::move(ahead_.front());
+        ahead_.pop_front();
+        const bool left = left_;
+        const bool right = right_;
+        const bool drop = std::exchange(dropPending_, false);
+        lock.unlock();
+        if (drop) output_.drop();
+        for (std::size_t i = 0; i + 1 < sector.samples.size(); i += 2) {
+            if (!left) sector.samples[i] = 0;
+            if (!right) sector.samples[i + 1] = 0;
+        }
+        output_.write(sector.samples.data(), kSamplesPerSector);
+        lock.lock();
+        ++written_;
+        return true;
+    }
+    if (nextRead_ < endFrame_ && ahead_.size() < kReadAhead) {
+        Sector sector{nextRead_++, std::vector<std::int16_t>(2 * kSamplesPerSector)};
+        const std::shared_ptr<DiscSource> disc = disc_;  // may be replaced while reading
+        lock.unlock();
+        if (!disc->readSector(sector.frame, sector.samples.data())) {
+            std::fill(sector.samples.begin(), sector.samples.end(), 0);
+        }
+        lock.lock();
+        if (generation == generation_) ahead_.push_back(std::move(sector));
+        return true;
+    }
+    if (clock >= endFrame_ && ahead_.empty()) {
+        playing_ = false;
+        position_ = endFrame_;
+        return true;
+    }
+    return false;
+}
+
+void PlaybackEngine::pump() {
+    std::unique_lock lock(mutex_);
+    while (stepLocked(lock)) {
+    }
+}
+
+void PlaybackEngine::run() {
+    output_.prepare();
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        if (stepLocked(lock)) continue;
+        if (playing_) {
+            wake_.wait_for(lock, std::chrono::milliseconds(5));
+        } else {
+            wake_.wait(lock);
+        }
+    }
+}
+
+}  // namespace corvina::cd
