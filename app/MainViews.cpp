@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include "app/Main.h"
+#include "forms/Tracks.h"
 #include "platform/ErrorReport.h"
 
 void TFormMain::FormMove(QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
@@ -35,8 +36,10 @@ void TFormMain::MenuTrayClick(QObject*) {}
 // Joins here: the audio channels and mute.
 void TFormMain::MuteTrue(QObject*) {}
 void TFormMain::MuteFalse(QObject*) {}
-// Joins here: the track list window.
-void TFormMain::MenuTracksClick(QObject*) {}
+void TFormMain::MenuTracksClick(QObject*) {
+    TFormTracks form(this);
+    form.exec();
+}
 // Joins here: the Preferences dialog.
 void TFormMain::MenuPreferencesClick(QObject*) {}
 

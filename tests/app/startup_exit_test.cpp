@@ -1,5 +1,5 @@
-// Start-up and exit of the main window: the settings store, the device commands, the exit
-// sequence.
+// Start-up, hand-over and exit of the main window: the settings store, the device commands,
+// the exit sequence.
 #include <QCoreApplication>
 
 #include "components/ScrollingText.h"
@@ -88,6 +88,26 @@ TEST_F(MainWindowTest, AStringWhereASwitchBelongsIsReported) {
     EXPECT_EQ(errors_->messages(), QStringList{"Invalid data type for 'ShowSplash'"});
     // Start-up ends at that read: the device is never opened.
     EXPECT_FALSE(form_->ScrollText->isEnabled());
+}
+
+TEST_F(MainWindowTest, ALaterStartRestoresAMinimisedPlayerButNotOneHiddenToTheTray) {
+    insertDrive({});
+    writeSettings();
+    TFormMain& form = start();
+    form.show();
+    form.MenuMinimizeClick(nullptr);
+    ASSERT_TRUE(form.isMinimized());
+    EXPECT_TRUE(form.Minimized);
+
+    form.WMActivateInstance();
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Minimized);  // the restore handler ran
+    EXPECT_EQ(form.ApplicationTitle(), QStringLiteral("Corvina CD 播放器"));
+
+    form.hide();
+    form.WMActivateInstance();
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(MainWindowTest, ExitWithNoDiscClosesTheDoorInsteadOfEjecting) {

@@ -61,7 +61,7 @@ REG
 start_player() {
     "$PLAYER" >"$SCRATCH/player.out" 2>&1 &
     PLAYER_PID=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         WINDOW=$(xdotool search --onlyvisible --name '^Corvina CD' 2>/dev/null | head -1 || true)
         [ -n "$WINDOW" ] && return 0
         kill -0 "$PLAYER_PID" 2>/dev/null || fail "the player ended at start"
@@ -90,7 +90,13 @@ click_at() {
 exit_player() {
     click_at 448 8
     for _ in $(seq 100); do
-        kill -0 "$PLAYER_PID" 2>/dev/null || { wait "$PLAYER_PID" || true; PLAYER_PID=; return 0; }
+        if ! kill -0 "$PLAYER_PID" 2>/dev/null; then
+            local status=0
+            wait "$PLAYER_PID" || status=$?
+            PLAYER_PID=
+            [ "$status" -eq 0 ] || { cat "$SCRATCH/player.out" >&2; fail "the player ended with $status"; }
+            return 0
+        fi
         sleep 0.1
     done
     fail "the player did not end after its close button"
