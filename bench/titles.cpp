@@ -71,6 +71,30 @@ BENCHMARK(BM_TickReadsAfterChange)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
 
+// Closing the track list after naming a new disc of 12 tracks: artist, album and every track,
+// written in one update of the file.
+void BM_SaveNewDisc(benchmark::State& state) {
+    const TitleFile file(static_cast<int>(state.range(0)));
+    quint32 serial = 0xA0000000u;
+    for (auto _ : state) {
+        corvina::TIniFile ini(file.path);
+        const QString section = QString::number(++serial, 16).toUpper();
+        ini.beginUpdate();
+        for (int t = 0; t < kTracks; ++t) {
+            ini.writeString(section, QStringLiteral("Artist"), QStringLiteral("周杰伦"));
+            ini.writeString(section, QStringLiteral("Title"), QStringLiteral("叶惠美"));
+            ini.writeString(section, QString::number(t), QStringLiteral("Track %1").arg(t + 1));
+        }
+        ini.endUpdate();
+    }
+}
+BENCHMARK(BM_SaveNewDisc)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

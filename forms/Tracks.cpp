@@ -201,11 +201,15 @@ void TFormTracks::FormCloseQuery(QObject*, bool& CanClose) {
     const QString section = CDSerial->text();
     corvina::TIniFile titles(corvina::discTitleFilePath());
     try {
+        // One replacement of the file for the whole disc: quick with a title file of thousands
+        // of discs, and never a disc saved by halves.
+        titles.beginUpdate();
         for (int row = 0; row < ListBox->count(); ++row) {
             titles.writeString(section, QStringLiteral("Artist"), CDArtist->text());
             titles.writeString(section, QStringLiteral("Title"), CDTitle->text());
             titles.writeString(section, QString::number(row), ListBox->item(row)->text());
         }
+        titles.endUpdate();
     } catch (const corvina::Error&) {
         // The first failure keeps the window open, with every name still in it, so the user can
         // free the disk or copy the names; a second one lets it close, so nobody is trapped.

@@ -172,6 +172,24 @@ QString TIniFile::readString(const QString& section, const QString& key, const Q
 }
 
 void TIniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    if (updating_)
+        pending_.push_back({section, key, value});
+    else
+        write({{section, key, value}});
+}
+
+void TIniFile::beginUpdate() {
+    updating_ = true;
+}
+
+void TIniFile::endUpdate() {
+    updating_ = false;
+    const std::vector<profile::Edit> edits = std::move(pending_);
+    pending_.clear();
+    if (!edits.empty()) write(edits);
+}
+
+void TIniFile::write(const std::vector<profile::Edit>& edits) {
     const QString target = redirects().value(path_, path_);
     const QString source = target != path_ && !exists(target) ? path_ : target;
     const QString failure = QStringLiteral("Unable to write to %1").arg(target);
@@ -181,7 +199,7 @@ void TIniFile::writeString(const QString& section, const QString& key, const QSt
     if (current.state == Loaded::Unreadable) throw Error(failure);
     const ProfileText empty;
     const std::optional<QByteArray> edited =
-        (current.text ? *current.text : empty).withValue(section, key, value);
+        (current.text ? *current.text : empty).withValues(edits);
     if (!edited) return;
 
     const QByteArray native = QFile::encodeName(target);

@@ -13,6 +13,9 @@
 //
 // UI thread only.
 #include <QString>
+#include <vector>
+
+#include "platform/profile/ProfileText.h"
 
 namespace corvina {
 
@@ -25,9 +28,20 @@ public:
     QString readString(const QString& section, const QString& key, const QString& def) const;
     void writeString(const QString& section, const QString& key, const QString& value);
 
+    // Between these two, writes are collected and reach the disk together at endUpdate(), in one
+    // replacement of the file: all of them or, when that fails, none (endUpdate() then throws as
+    // writeString does). Reads meanwhile see the file as it is on disk. Without an update every
+    // write reaches the disk at once.
+    void beginUpdate();
+    void endUpdate();
+
 private:
+    void write(const std::vector<profile::Edit>& edits);
+
     QString fileName_;
     QString path_;  // absolute
+    bool updating_ = false;
+    std::vector<profile::Edit> pending_;
 };
 
 // The disc title database "CorvinaCD.ini": beside the executable, or, where that folder cannot

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <cstring>
 
 namespace corvina::profile {
@@ -219,48 +220,106 @@ std::optional<QString> ProfileText::value(const QString& section, const QString&
 
 std::optional<QByteArray> ProfileText::withValue(const QString& section, const QString& key,
                                                  const QString& value) const {
+    return withValues({Edit{section, key, value}});
+}
+
+std::optional<QByteArray> ProfileText::withValues(const std::vector<Edit>& edits) const {
     const QByteArray br = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    const QByteArray keyBytes = encodeText(trimBlanks(oneLine(key)));
-    const QByteArray valueBytes = storedValue(value);
+    const auto keyLine = [&](const QString& key, const QByteArray& value) {
+        return encodeText(trimBlanks(oneLine(key))) + '=' + value;
+    };
 
-    const int s = findSection(section);
-    if (s < 0) {
-        QByteArray out = bytes_;
+    // The edits by section, in the order first given; a key given twice keeps its last value.
+    struct KeyEdit {
+        QString key;
+        QByteArray folded;
+        QByteArray value;
+    };
+    struct SectionEdit {
+        QString name;
+        std::vector<KeyEdit> keys;
+    };
+    std::vector<SectionEdit> groups;
+    QHash<QByteArray, std::size_t> groupOf;
+    for (const Edit& e : edits) {
+        const QByteArray section = foldName(e.section);
+        auto group = groupOf.constFind(section);
+        if (group == groupOf.cend()) {
+            group = groupOf.insert(section, groups.size());
+            groups.push_back({e.section, {}});
+        }
+        std::vector<KeyEdit>& keys = groups[*group].keys;
+        const QByteArray folded = foldName(e.key);
+        const auto same = std::find_if(keys.begin(), keys.end(),
+                                       [&](const KeyEdit& k) { return k.folded == folded; });
+        if (same != keys.end())
+            same->value = storedValue(e.value);
+        else
+            keys.push_back({e.key, folded, storedValue(e.value)});
+    }
+
+    // Changes to the existing text, as replacements of byte ranges.
+    struct Splice {
+        qsizetype pos;
+        qsizetype length;
+        QByteArray text;
+    };
+    std::vector<Splice> splices;
+    std::vector<const SectionEdit*> newSections;
+    for (const SectionEdit& group : groups) {
+        const int s = findSection(group.name);
+        if (s < 0) {
+            newSections.push_back(&group);
+            continue;
+        }
+        const Section& sec = sections_[s];
+        QByteArray added;
+        for (const KeyEdit& k : group.keys) {
+            const int at = findKey(sec, k.key);
+            if (at < 0) {
+                added += keyLine(k.key, k.value) + br;
+                continue;
+            }
+            // Keep the key as the file spells it; only the value changes.
+            const QByteArray newLine = splitKeyLine(line(at)).key.toByteArray() + '=' + k.value;
+            if (line(at) != newLine)
+                splices.push_back({lines_[at].begin, lines_[at].length, newLine});
+        }
+        if (added.isEmpty()) continue;
+        // New keys go right after the section's last key, ahead of blank lines and of comments
+        // that introduce the next section.
+        int after = sec.header;
+        for (int i = sec.header + 1; i < sec.end; ++i)
+            if (splitKeyLine(line(i)).isKey) after = i;
+        const Line& l = lines_[after];
+        const qsizetype next = bytes_.indexOf('\n', l.begin + l.length);
+        if (next < 0)  // the last line of the file had no break of its own
+            splices.push_back({bytes_.size(), 0, br + added});
+        else
+            splices.push_back({next + 1, 0, added});
+    }
+    if (splices.empty() && newSections.empty()) return std::nullopt;
+
+    std::sort(splices.begin(), splices.end(),
+              [](const Splice& a, const Splice& b) { return a.pos < b.pos; });
+    QByteArray out;
+    out.reserve(bytes_.size() + 64 * static_cast<qsizetype>(edits.size()));
+    qsizetype copied = 0;
+    for (const Splice& splice : splices) {
+        out += QByteArrayView(bytes_).sliced(copied, splice.pos - copied);
+        out += splice.text;
+        copied = splice.pos + splice.length;
+    }
+    out += QByteArrayView(bytes_).sliced(copied);
+
+    for (const SectionEdit* group : newSections) {
         if (!out.isEmpty() && !out.endsWith('\n')) out += br;
-        if (!lines_.empty() && !line(static_cast<int>(lines_.size()) - 1).trimmed().isEmpty())
+        const qsizetype lastLine = out.lastIndexOf('\n', out.size() - 2) + 1;
+        if (!out.isEmpty() && !QByteArrayView(out).sliced(lastLine).trimmed().isEmpty())
             out += br;  // a blank line between discs keeps the file readable by hand
-        out += '[' + encodeText(trimBlanks(oneLine(section))) + ']' + br;
-        out += keyBytes + '=' + valueBytes + br;
-        return out;
+        out += '[' + encodeText(trimBlanks(oneLine(group->name))) + ']' + br;
+        for (const KeyEdit& k : group->keys) out += keyLine(k.key, k.value) + br;
     }
-
-    const Section& sec = sections_[s];
-    const int k = findKey(sec, key);
-    if (k >= 0) {
-        // Keep the key as the file spells it; only the value changes.
-        const QByteArray newLine = splitKeyLine(line(k)).key.toByteArray() + '=' + valueBytes;
-        if (line(k) == newLine) return std::nullopt;
-        const Line& l = lines_[k];
-        QByteArray out = bytes_;
-        out.replace(l.begin, l.length, newLine);
-        return out;
-    }
-
-    // A new key goes right after the section's last key, ahead of blank lines and of comments
-    // that introduce the next section.
-    int after = sec.header;
-    for (int i = sec.header + 1; i < sec.end; ++i)
-        if (splitKeyLine(line(i)).isKey) after = i;
-    const Line& l = lines_[after];
-    QByteArray out = bytes_;
-    qsizetype next = out.indexOf('\n', l.begin + l.length);
-    if (next < 0) {
-        out += br;  // the last line of the file had no break of its own
-        next = out.size();
-    } else {
-        ++next;
-    }
-    out.insert(next, keyBytes + '=' + valueBytes + br);
     return out;
 }
 

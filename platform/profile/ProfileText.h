@@ -25,6 +25,13 @@ QString decodeText(QByteArrayView bytes);
 // 2048-byte buffer that keeps one byte for its terminator.
 inline constexpr qsizetype kMaxValueBytes = 2047;
 
+// One value to write.
+struct Edit {
+    QString section;
+    QString key;
+    QString value;
+};
+
 class ProfileText {
 public:
     ProfileText() = default;
@@ -45,6 +52,8 @@ public:
     // exactly that line (nothing to write).
     std::optional<QByteArray> withValue(const QString& section, const QString& key,
                                         const QString& value) const;
+    // The same for several values at once, as if written one after the other.
+    std::optional<QByteArray> withValues(const std::vector<Edit>& edits) const;
 
 private:
     struct Line {

@@ -156,7 +156,7 @@ void addDisplayPictures(Pictures& out) {
                    Depth::Indexed16});
     out.push_back(
         {"IconDisc",
-         lcdIcon({"..####..", ".#....#.", "#..oo..#", "#..oo..#", ".#....#.", "..####.."}, 6),
+         lcdIcon({"..####..", ".######.", "###..###", "###..###", ".######.", "..####.."}, 6),
          Depth::Indexed16});
     out.push_back(
         {"IconMuteFalse",

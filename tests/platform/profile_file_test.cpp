@@ -105,6 +105,24 @@ TEST(ProfileFile, AFailedWriteNamesTheFileAndKeepsWhatWasThere) {
     QFile::setPermissions(path, QFile::Permissions(0x6644));
     EXPECT_EQ(contents(path), "[S]\r\nArtist=Kept\r\n");
     EXPECT_EQ(writeError(ini, "S", "Artist", "Kept"), "");  // nothing to write: no error
+
+    // An update that cannot be written leaves none of its values behind.
+    QFile::setPermissions(folder.file("ro"), QFile::Permissions(0x5555));
+    {
+        Unprivileged user;
+        ini.beginUpdate();
+        ini.writeString("S", "Title", "Lost");
+        ini.writeString("T", "Artist", "Lost");
+        QString error;
+        try {
+            ini.endUpdate();
+        } catch (const Error& e) {
+            error = e.message();
+        }
+        EXPECT_EQ(error, "Unable to write to " + path);
+    }
+    QFile::setPermissions(folder.file("ro"), QFile::Permissions(0x7755));
+    EXPECT_EQ(contents(path), "[S]\r\nArtist=Kept\r\n");
 }
 
 TEST(ProfileFile, ReadsSeeOutsideEditsMadeWithinTheSameSecond) {

@@ -87,6 +87,7 @@ QStringList keyedPictures() {
         if (QString(e.name).startsWith("Corvina") || QString(e.name).startsWith("Portivo"))
             names << e.name;
     for (const char* name : kMenuItems) names << name;
+    for (const char* name : kSliderPictures) names << name;
     return names;
 }
 
@@ -281,6 +282,17 @@ TEST(Skin, VolumeBarPicturesShowRedOnAKeyedBlack) {
     for (QPoint corner : {QPoint(0, 0), QPoint(4, 0), QPoint(0, 4), QPoint(4, 4)})
         EXPECT_EQ(rgb(thumb, corner.x(), corner.y()), qRgb(0, 0, 0));
     EXPECT_EQ(rgb(thumb, 2, 2), qRgb(255, 0, 0));
+}
+
+// The slider's default thumbs hold two states side by side (normal, held): equal halves.
+TEST(Skin, SliderThumbsHoldTwoEqualStates) {
+    for (const char* name : {"W95_HTB", "W95_VTB"}) {
+        const QImage thumb = skin::picture(name);
+        ASSERT_EQ(thumb.width() % 2, 0) << name;
+        const QImage normal = thumb.copy(0, 0, thumb.width() / 2, thumb.height());
+        const QImage held = thumb.copy(thumb.width() / 2, 0, thumb.width() / 2, thumb.height());
+        EXPECT_NE(normal, held) << name << ": the held thumb looks different";
+    }
 }
 
 // The displays and opaque icons are drawn over these fields: a hidden icon or an empty LCD
