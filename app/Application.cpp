@@ -30,7 +30,8 @@ void prepareApplicationEnvironment() {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Corvina"));
-    setApplicationDisplayName(QStringLiteral("Corvina CD 播放器"));
+    // No display name: on X11 Qt would append it to every window title, and the main window's
+    // title is the taskbar text the player sets itself.
     // The player ends through its own exit sequence, never because a window closed.
     setQuitOnLastWindowClosed(false);
     installFontSubstitutions();

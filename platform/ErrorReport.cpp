@@ -20,7 +20,7 @@ void showMessageBox(const QString& message) {
     if (onScreen.contains(message)) return;
     onScreen.append(message);
     QWidget* parent = QApplication::activeWindow();
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
+    QMessageBox::critical(parent, QStringLiteral("Corvina CD 播放器"), message);
     onScreen.removeOne(message);
 }
 
