@@ -228,14 +228,14 @@ void TFormMain::createPortivo() {
     PortivoIcon->setToolTip(QStringLiteral(" 菜单 "));
     PortivoIcon->OnClick = [this](QObject* sender) { MenuPopup(sender); };
 
-    struct Spec {
+    struct StripButton {
         TSuperButton** button;
         const char* name;
         int left;
         const char* hint;
         void (TFormMain::*handler)(QObject*);
     };
-    const Spec buttons[] = {
+    const StripButton buttons[] = {
         {&PortivoPlay, "PortivoPlay", 29, " 播放 ", &TFormMain::CDPlay},
         {&PortivoPause, "PortivoPause", 45, " 暂停 ", &TFormMain::CDPause},
         {&PortivoStop, "PortivoStop", 61, " 停止 ", &TFormMain::CDStop},
@@ -246,7 +246,7 @@ void TFormMain::createPortivo() {
         {&PortivoEject, "PortivoEject", 141, " 弹出 / 插入唱片 ", &TFormMain::CDEject},
         {&PortivoRestore, "PortivoRestore", 162, " 完整视图 ", &TFormMain::MenuFullClick},
     };
-    for (const Spec& b : buttons)
+    for (const StripButton& b : buttons)
         *b.button =
             makeButton(Portivo, b.name, {b.left, 2, 16, 15}, QString::fromUtf8(b.hint), b.handler);
 }
