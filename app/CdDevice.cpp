@@ -18,6 +18,10 @@ void cdSendRaw(const QString& command, char* reply, std::size_t size) {
                     reply, size);
 }
 
+QString cdCommand(const char* pattern) {
+    return QString::fromLatin1(pattern).arg(QLatin1String(kCdAlias));
+}
+
 void cdSend(const QString& command) {
     cdSendRaw(command, nullptr, 0);
 }

@@ -25,6 +25,9 @@ struct ReplyBuffer {
     QString text() const;
 };
 
+// A command text with the device alias in place of %1 ("play %1" gives "play CorvinaCD").
+QString cdCommand(const char* pattern);
+
 // Sends a command and ignores its result.
 void cdSend(const QString& command);
 

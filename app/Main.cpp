@@ -31,10 +31,6 @@ constexpr quint32 kScrollTextColor = 7961087;  // RGB 255,121,121
 constexpr int kCornerEllipse = 18;
 constexpr int kTimerInterval = 1000;
 
-QString cmd(const char* text) {
-    return QString::fromLatin1(text).arg(QLatin1String(corvina::kCdAlias));
-}
-
 QFont windowsFont(const char* face) {
     return corvina::windowsFont(QString::fromUtf8(face), -12);
 }
@@ -295,8 +291,8 @@ void TFormMain::FormCreate(QObject*) {
     if (registry.readBool(QStringLiteral("AlwaysOnTop")))
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
-    corvina::cdSend(cmd("open cdaudio alias %1 wait shareable"));
-    corvina::cdSend(cmd("set %1 time format tmsf wait"));
+    corvina::cdSend(corvina::cdCommand("open cdaudio alias %1 wait shareable"));
+    corvina::cdSend(corvina::cdCommand("set %1 time format tmsf wait"));
 
     Playing = false;
     Paused = false;
@@ -308,7 +304,7 @@ void TFormMain::FormCreate(QObject*) {
     corvina::runHandler([this] { TimerCDTimer(TimerCD); });
 
     if (registry.readBool(QStringLiteral("CloseAtStartup")))
-        corvina::cdSend(cmd("set %1 door closed"));
+        corvina::cdSend(corvina::cdCommand("set %1 door closed"));
     if (registry.readBool(QStringLiteral("Translucent"))) setWindowOpacity(220.0 / 255.0);
     if (registry.readBool(QStringLiteral("TranslucentMenu"))) standins::setMenuOpacity(this, 88);
     minimizeHooked_ = true;
@@ -358,15 +354,15 @@ void TFormMain::MenuExitClick(QObject*) {
         try {
             registry.openKey(kSettingsKey, false);
             if (registry.readBool(QStringLiteral("StopOnExit")))
-                corvina::cdSend(cmd("stop %1 wait"));
+                corvina::cdSend(corvina::cdCommand("stop %1 wait"));
             if (DiscPresent && registry.readBool(QStringLiteral("EjectOnExit")))
-                corvina::cdSend(cmd("set %1 door open"));
+                corvina::cdSend(corvina::cdCommand("set %1 door open"));
             else if (registry.readBool(QStringLiteral("CloseOnExit")))
-                corvina::cdSend(cmd("set %1 door closed"));
+                corvina::cdSend(corvina::cdCommand("set %1 door closed"));
         } catch (const corvina::Error& e) {
             failure = e.message();
         }
-        corvina::cdSend(cmd("close %1"));
+        corvina::cdSend(corvina::cdCommand("close %1"));
     }
     if (!failure.isEmpty()) corvina::reportError(failure);
     QCoreApplication::exit(0);

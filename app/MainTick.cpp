@@ -19,10 +19,6 @@ namespace {
 const QString kAppTitle = QStringLiteral("Corvina CD 播放器");
 const QChar kHintBreak = QLatin1Char('\r');
 
-QString cmd(const char* verb) {
-    return QString::fromLatin1(verb).arg(QLatin1String(corvina::kCdAlias));
-}
-
 // The label is laid out for "00:00:00": a 24-hour clock with seconds is the long time format
 // that fits it on every locale (locale long formats may add a time zone or an AM/PM marker).
 QString longTime() {
@@ -44,12 +40,13 @@ void TFormMain::TimerCDTimer(QObject*) {
     setApplicationTitle(PortivoView ? bracketed : kAppTitle);
     if (Minimized && DiscPresent) setApplicationTitle(bracketed);
 
-    if (cdQuery(cmd("status %1 media present"), replyA_) != QLatin1String("true")) {
+    if (cdQuery(corvina::cdCommand("status %1 media present"), replyA_) != QLatin1String("true")) {
         NoDisc();
         return;
     }
 
-    const int tracks = strToInt(field(cdQuery(cmd("status %1 number of tracks"), replyA_), 1, 2));
+    const int tracks =
+        strToInt(field(cdQuery(corvina::cdCommand("status %1 number of tracks"), replyA_), 1, 2));
     if (tracks == 1) {
         // A disc of one track is taken for a data disc; everything else keeps what it showed.
         LabelStatus->setCaption(QStringLiteral("Data Disc"));
@@ -79,7 +76,7 @@ void TFormMain::TimerCDTimer(QObject*) {
     if (!Playing && !Paused && !Stopped) {
         // Nothing commanded since start or since the tray was closed: the disc plays by itself.
         IconDisc->show();
-        cdSend(cmd("play %1"));
+        cdSend(corvina::cdCommand("play %1"));
         Playing = true;
         Paused = false;
         Stopped = false;
@@ -93,16 +90,17 @@ void TFormMain::TimerCDTimer(QObject*) {
 
     TrackCount = field(replyA_.text(), 1, 2);
 
-    const QString discLength = cdQuery(cmd("status %1 length wait"), replyA_);
+    const QString discLength = cdQuery(corvina::cdCommand("status %1 length wait"), replyA_);
     DiscLengthText = field(discLength, 1, 2) + QLatin1Char(':') + field(discLength, 4, 2);
 
-    const QString position = cdQuery(cmd("status %1 position"), replyB_);
+    const QString position = cdQuery(corvina::cdCommand("status %1 position"), replyB_);
     TrackNo = field(position, 1, 2);
     PositionMin = field(position, 4, 2);
     PositionSec = field(position, 7, 2);
     PositionText = PositionMin + QLatin1Char(':') + PositionSec;
 
-    const QString trackLength = cdQuery(cmd("status %1 length track ") + TrackNo, replyB_);
+    const QString trackLength =
+        cdQuery(corvina::cdCommand("status %1 length track ") + TrackNo, replyB_);
     TrackLengthText = field(trackLength, 1, 2) + QLatin1Char(':') + field(trackLength, 4, 2);
 
     LabelTrack->setCaption(TrackNo + QLatin1Char('/') + TrackCount);

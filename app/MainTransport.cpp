@@ -10,17 +10,13 @@ using corvina::strToInt;
 
 namespace {
 
-QString cmd(const char* text) {
-    return QString::fromLatin1(text).arg(QLatin1String(corvina::kCdAlias));
-}
-
 constexpr int kStepMs = 10000;
 
 }  // namespace
 
 void TFormMain::CDPlay(QObject*) {
     if (!DiscPresent) return;
-    cdSend(cmd("play %1"));
+    cdSend(corvina::cdCommand("play %1"));
     Playing = true;
     Paused = false;
     Stopped = false;
@@ -29,7 +25,7 @@ void TFormMain::CDPlay(QObject*) {
 
 void TFormMain::CDPause(QObject*) {
     if (!DiscPresent) return;
-    cdSend(cmd("stop %1 wait"));
+    cdSend(corvina::cdCommand("stop %1 wait"));
     Playing = false;
     Paused = true;
     Stopped = false;
@@ -38,8 +34,8 @@ void TFormMain::CDPause(QObject*) {
 
 void TFormMain::CDStop(QObject*) {
     if (!DiscPresent) return;
-    cdSend(cmd("stop %1 wait"));
-    cdSend(cmd("seek %1 to ") + TrackNo);
+    cdSend(corvina::cdCommand("stop %1 wait"));
+    cdSend(corvina::cdCommand("seek %1 to ") + TrackNo);
     Playing = false;
     Paused = false;
     Stopped = true;
@@ -50,7 +46,8 @@ void TFormMain::CDPrevious(QObject*) {
     if (!DiscPresent) return;
     const int track = strToInt(TrackNo);
     const QString target = track - 1 > 0 ? QString::number(track - 1) : TrackCount;
-    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
+    cdSend((Playing ? corvina::cdCommand("play %1 from ") : corvina::cdCommand("seek %1 to ")) +
+           target);
     TimerCDTimer(TimerCD);
 }
 
@@ -59,7 +56,8 @@ void TFormMain::CDNext(QObject*) {
     const int track = strToInt(TrackNo);
     const int count = strToInt(TrackCount);
     const QString target = track < count ? QString::number(track + 1) : QStringLiteral("1");
-    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
+    cdSend((Playing ? corvina::cdCommand("play %1 from ") : corvina::cdCommand("seek %1 to ")) +
+           target);
     TimerCDTimer(TimerCD);
 }
 
@@ -76,20 +74,21 @@ void TFormMain::CDForward(QObject*) {
 // The step is taken in milliseconds from the start of the disc, so it crosses tracks freely. It
 // is not clamped: a target outside the disc is refused by the device and nothing moves.
 void TFormMain::rewindOrForward(int step) {
-    cdSend(cmd("set %1 time format milliseconds"));
+    cdSend(corvina::cdCommand("set %1 time format milliseconds"));
     corvina::ReplyBuffer<41> reply;
     int position = 0;
     try {
-        position = strToInt(cdQuery(cmd("status %1 position wait"), reply));
+        position = strToInt(cdQuery(corvina::cdCommand("status %1 position wait"), reply));
     } catch (const corvina::Error&) {
         // Every tick reads TMSF replies: put the device back into TMSF before the command is
         // abandoned, or the player would fail on every tick from now on.
-        cdSend(cmd("set %1 time format tmsf"));
+        cdSend(corvina::cdCommand("set %1 time format tmsf"));
         throw;
     }
     const QString target = QString::number(static_cast<qint64>(position) + step);
-    cdSend((Playing ? cmd("play %1 from ") : cmd("seek %1 to ")) + target);
-    cdSend(cmd("set %1 time format tmsf"));
+    cdSend((Playing ? corvina::cdCommand("play %1 from ") : corvina::cdCommand("seek %1 to ")) +
+           target);
+    cdSend(corvina::cdCommand("set %1 time format tmsf"));
     TimerCDTimer(TimerCD);
 }
 
@@ -103,11 +102,11 @@ void TFormMain::CDEject(QObject*) {
         } catch (const corvina::Error&) {
             stopError = std::current_exception();
         }
-        cdSend(cmd("set %1 door open"));
+        cdSend(corvina::cdCommand("set %1 door open"));
         DoorClosed = false;
         if (stopError) std::rethrow_exception(stopError);
     } else {
-        cdSend(cmd("set %1 door closed"));
+        cdSend(corvina::cdCommand("set %1 door closed"));
         Playing = false;
         Paused = false;
         Stopped = false;
