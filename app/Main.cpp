@@ -8,7 +8,6 @@
 #include <QPainterPath>
 
 #include "app/Picture.h"
-#include "app/Standins.h"
 #include "components/Colors.h"
 #include "components/LCD.h"
 #include "components/ScrollingText.h"
@@ -152,6 +151,7 @@ void TFormMain::createComponents() {
                           QStringLiteral(" 当前音轨总时间 / 整碟总时间 "), "MS Sans Serif", maroon);
     LabelTrack = makeLabel(this, "LabelTrack", {271, 44, 29, 13}, QStringLiteral("00/00"),
                            QStringLiteral(" 当前音轨 / 全部音轨 "), "MS Sans Serif", maroon);
+    createFlatHint();
     LabelVersion = makeLabel(this, "LabelVersion", {334, 44, 34, 13}, QStringLiteral("Ver 4.3"),
                              QStringLiteral("Corvina CD 播放器 XP 4.3\r使用 4.0 版本播放引擎"),
                              "MS Sans Serif", maroon);
@@ -192,6 +192,10 @@ void TFormMain::createComponents() {
     CorvinaPortivo = makeButton(this, "CorvinaPortivo", {414, 2, 14, 12},
                                 QStringLiteral(" 随身听视图 "), &TFormMain::MenuPortivoClick);
 
+    createAudioMixer();
+    createVolumeBar();
+    createTrayIcon();
+
     // The background lies beneath everything; the compact view's panel above everything.
     ImageBack = makeImage(this, "ImageBack", {0, 0, 460, 64});
     ImageBack->setAutoSize(true);
@@ -200,7 +204,8 @@ void TFormMain::createComponents() {
     ImageBack->lower();
     Portivo->raise();
 
-    standins::attachScreenSnap(this);
+    createScreenSnap();
+    createMenuMain();
 }
 
 void TFormMain::createPortivo() {
@@ -287,7 +292,7 @@ void TFormMain::FormCreate(QObject*) {
         registry.writeBool(QStringLiteral("TranslucentMenu"), true);
     }
 
-    if (registry.readBool(QStringLiteral("ShowSplash"))) standins::showSplash(this);
+    if (registry.readBool(QStringLiteral("ShowSplash"))) ShowSplash();
     if (registry.readBool(QStringLiteral("AlwaysOnTop")))
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
@@ -306,10 +311,10 @@ void TFormMain::FormCreate(QObject*) {
     if (registry.readBool(QStringLiteral("CloseAtStartup")))
         corvina::cdSend(corvina::cdCommand("set %1 door closed"));
     if (registry.readBool(QStringLiteral("Translucent"))) setWindowOpacity(220.0 / 255.0);
-    if (registry.readBool(QStringLiteral("TranslucentMenu"))) standins::setMenuOpacity(this, 88);
+    if (registry.readBool(QStringLiteral("TranslucentMenu"))) SetMenuOpacity(88);
     minimizeHooked_ = true;
-    standins::loadVolumeBar(this);
-    standins::enableTrayIcon(this);
+    LoadVolume();
+    EnableTrayIcon();
     if (registry.readBool(QStringLiteral("MinimizeAtStartup"))) ShowMainForm = false;
 
     DriveRoot = corvina::detectDriveRoot();

@@ -12,11 +12,17 @@
 
 #include "app/CdDevice.h"
 
+class TAudioMixer;
+class TFlatHint;
 class TImage;
 class TLabel;
 class TLCD;
+class TPopupMenu2000;
+class TRxSlider;
+class TScreenSnap;
 class TScrollingText;
 class TSuperButton;
+class TTrayIcon;
 
 class TFormMain : public QWidget {
     Q_OBJECT
@@ -100,7 +106,13 @@ public:
     TSuperButton* PortivoNext = nullptr;
     TSuperButton* PortivoEject = nullptr;
     TSuperButton* PortivoRestore = nullptr;
+    TFlatHint* FlatHint = nullptr;
+    TAudioMixer* AudioMixer = nullptr;
+    TRxSlider* VolumeBar = nullptr;
+    TTrayIcon* TrayIcon = nullptr;
     TImage* ImageBack = nullptr;
+    TScreenSnap* ScreenSnap = nullptr;
+    TPopupMenu2000* MenuMain = nullptr;
 
     // Start-up and exit.
     void FormCreate(QObject* sender);
@@ -125,23 +137,53 @@ public:
     void CDForward(QObject* sender);
     void CDEject(QObject* sender);
 
-    // Views, menu, tray, mute, track list, preferences.
+    // Views, dragging, minimising (MainViews.cpp).
     void FormMove(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                   int y);
     void MenuPortivoClick(QObject* sender);
     void MenuFullClick(QObject* sender);
     void MenuMinimizeClick(QObject* sender);
     void RestoreWindow(QObject* sender);
+    // Opens `MenuMain` at (window left + 18, window top + 20).
     void MenuPopup(QObject* sender);
+    void MenuTracksClick(QObject* sender);
+
+    // The notification area (MainTray.cpp).
     void MenuTrayClick(QObject* sender);
+    void TrayIconClick(QObject* sender);
+
+    // Audio channels and mute (MainSound.cpp).
+    void MenuSoundLeftClick(QObject* sender);
+    void MenuSoundRightClick(QObject* sender);
+    void MenuSoundAllClick(QObject* sender);
+    void MenuSoundMuteClick(QObject* sender);
     void MuteTrue(QObject* sender);
     void MuteFalse(QObject* sender);
-    void MenuTracksClick(QObject* sender);
+
+    // The volume bar's OnChange: the bar's value to the mixer line (MainVolume.cpp).
+    void SetVolume(QObject* sender);
+
+    // Preferences (MainPreferences.cpp).
     void MenuPreferencesClick(QObject* sender);
+
+    // Help, About and the companion programs (MainHelp.cpp).
+    void MenuManualClick(QObject* sender);
+    void MenuAboutClick(QObject* sender);
+    void MenuRestorixClick(QObject* sender);
+    void MenuTextoriaClick(QObject* sender);
 
     // Gives the window the region of a rounded rectangle from (0, 0) to (width + 1, height + 1)
     // with corner ellipses of `ellipse` x `ellipse` pixels (0: a plain rectangle).
     void setRoundRegion(int ellipse);
+
+    // Start-up steps that belong to other components, called by FormCreate in its order:
+    // step 4 shows the splash modally (MainHelp.cpp); step 11 and the Preferences set the main
+    // menu's opacity in percent (MainMenu.cpp); step 13 reads the mixer's volume into the
+    // volume bar (MainVolume.cpp); step 14 switches the tray icon on (MainTray.cpp).
+    void ShowSplash();
+    void SetMenuOpacity(int percent);
+    void LoadVolume();
+    void EnableTrayIcon();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,6 +194,13 @@ protected:
 private:
     void createComponents();
     void createPortivo();
+    // Each creates its component(s) in the stored order; defined beside the component's handlers.
+    void createFlatHint();    // MainHelp.cpp
+    void createAudioMixer();  // MainVolume.cpp
+    void createVolumeBar();   // MainVolume.cpp
+    void createTrayIcon();    // MainTray.cpp
+    void createScreenSnap();  // MainViews.cpp
+    void createMenuMain();    // MainMenu.cpp
     TSuperButton* makeButton(QWidget* parent, const char* name, QRect geometry, const QString& hint,
                              void (TFormMain::*handler)(QObject*));
     void onTimer();

@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "forms/Tracks.h"
+#include "menu/Menu2000.h"
 #include "platform/ErrorReport.h"
 
 void TFormMain::FormMove(QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
@@ -29,19 +30,15 @@ void TFormMain::RestoreWindow(QObject*) {
 void TFormMain::MenuPortivoClick(QObject*) {}
 // Joins here: the full view.
 void TFormMain::MenuFullClick(QObject*) {}
-// Joins here: the main popup menu, opened 18 right of and 20 below the window's corner.
-void TFormMain::MenuPopup(QObject*) {}
-// Joins here: hiding to the notification area.
-void TFormMain::MenuTrayClick(QObject*) {}
-// Joins here: the audio channels and mute.
-void TFormMain::MuteTrue(QObject*) {}
-void TFormMain::MuteFalse(QObject*) {}
+void TFormMain::MenuPopup(QObject*) {
+    if (MenuMain) MenuMain->Popup(x() + 18, y() + 20);
+}
 void TFormMain::MenuTracksClick(QObject*) {
     TFormTracks form(this);
     form.exec();
 }
-// Joins here: the Preferences dialog.
-void TFormMain::MenuPreferencesClick(QObject*) {}
+// Joins here: the screen-edge snapping of the main window.
+void TFormMain::createScreenSnap() {}
 
 void TFormMain::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
