@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "app/HelpFiles.h"
 #include "app/Main.h"
 #include "components/TFlatHintUnit.h"
 #include "forms/About.h"
@@ -16,16 +17,13 @@
 
 namespace {
 
-const QString kManual = QStringLiteral("Manual.chm");
-
-// Where the manual is looked for, in order. The current directory comes first, as it always
-// has; but a player started from the desktop's launcher runs in the home folder, so the manual
-// installed with the program (beside it, or in the documentation folder of its prefix) is found
-// too.
-QStringList manualCandidates() {
-    const QDir program(QCoreApplication::applicationDirPath());
-    return {QDir::current().absoluteFilePath(kManual), program.absoluteFilePath(kManual),
-            program.absoluteFilePath(QStringLiteral("../share/doc/corvina/") + kManual)};
+// The path without blanks and control characters (everything up to U+0020) at either end.
+QString trimmedPath(const QString& path) {
+    qsizetype first = 0;
+    qsizetype last = path.size();
+    while (first < last && path.at(first).unicode() <= 0x20) ++first;
+    while (last > first && path.at(last - 1).unicode() <= 0x20) --last;
+    return path.mid(first, last - first);
 }
 
 struct Companion {
@@ -42,8 +40,7 @@ void runCompanion(QWidget* owner, const Companion& companion) {
         if (registry.openKey(QString::fromLatin1(companion.key), false))
             path = registry.readString(QStringLiteral("PATH"));
     }
-    // trimmed() drops blanks and control characters alike from both ends.
-    if (path.trimmed().isEmpty() || !QFileInfo(path).isFile()) {
+    if (trimmedPath(path).isEmpty() || !QFileInfo(path).isFile()) {
         corvina::messageBox(owner, QStringLiteral("您没有安装%1！").arg(name), caption,
                             corvina::MessageIcon::Information);
         return;
@@ -74,16 +71,16 @@ void TFormMain::ShowSplash() {
 }
 
 void TFormMain::MenuManualClick(QObject*) {
-    for (const QString& candidate : manualCandidates()) {
-        const QFileInfo manual(candidate);
-        if (!manual.isFile()) continue;
-        if (!manual.isReadable())
-            throw corvina::Error(QStringLiteral("无法读取帮助文件：%1").arg(manual.filePath()));
-        if (!corvina::shell::current().openUrl(QUrl::fromLocalFile(manual.absoluteFilePath())))
+    const QString manual =
+        corvina::findManual(QDir::currentPath(), QCoreApplication::applicationDirPath());
+    if (!manual.isEmpty()) {
+        if (!QFileInfo(manual).isReadable())
+            throw corvina::Error(QStringLiteral("无法读取帮助文件：%1").arg(manual));
+        if (!corvina::shell::current().openUrl(QUrl::fromLocalFile(manual)))
             throw corvina::Error(
                 QStringLiteral("无法打开帮助文件：%1\n\n桌面没有能打开 .chm 文件的程序，请安装 "
                                "xchm 之类的帮助文件阅读器。")
-                    .arg(manual.absoluteFilePath()));
+                    .arg(manual));
         return;
     }
     // The box's two line breaks were carriage returns where it came from; here they are line

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -30,9 +31,52 @@ const QString kVersion = QStringLiteral(
     "设计与编程：Velmaro 工作室\n"
     "界面与图片：Corvina 小组");
 
+// A label whose lines follow each other at the font's pixel height, as the box was laid out:
+// the four lines of the version text fill exactly its 48 pixels.
+class AboutLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        // The 12-pixel bitmap face has no bold cut: bold is drawn as the regular face struck
+        // twice, one pixel apart, the way bitmap faces have always been emboldened.
+        QFont face = font();
+        const bool bold = face.bold();
+        face.setBold(false);
+        painter.setFont(face);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QFontMetrics metrics(face);
+        const int step = face.pixelSize() > 0 ? face.pixelSize() : metrics.height();
+        int top = 0;
+        for (const QString& line : text().split(QLatin1Char('\n'))) {
+            const QRect box(0, top, width(), metrics.height());
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, line);
+            if (bold) painter.drawText(box.translated(1, 0), Qt::AlignLeft | Qt::AlignTop, line);
+            top += step;
+        }
+    }
+};
+
+// A bevel showing only its top line: a shadow line with a highlight line under it.
+class TopBevel : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(corvina::colorFromWin(clBtnShadow));
+        painter.drawLine(0, 0, width() - 1, 0);
+        painter.setPen(corvina::colorFromWin(clBtnHighlight));
+        painter.drawLine(0, 1, width() - 1, 1);
+    }
+};
+
 QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry, const QString& text,
                   quint32 color) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new AboutLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
     label->setTextFormat(Qt::PlainText);
@@ -102,12 +146,9 @@ TFormAbout::TFormAbout(QWidget* owner)
         link->installEventFilter(this);
     }
 
-    // A bevel drawn as its top line only: shadow above, highlight below.
-    Bevel1 = new QFrame(this);
+    Bevel1 = new TopBevel(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setGeometry(110, 168, 249, 2);
-    Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Bevel1->setLineWidth(1);
+    Bevel1->setGeometry(110, 168, 249, 9);
 
     ButtonClose = new QPushButton(QStringLiteral("确定"), this);
     ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
