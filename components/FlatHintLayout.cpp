@@ -5,7 +5,6 @@
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
-#include <cmath>
 
 namespace corvina::hint {
 
@@ -102,8 +101,15 @@ WrappedText wrapText(const QString& text, const QFont& font, int maxTextWidth) {
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(std::max(1, maxTextWidth));
-            result.lines.append(paragraph.mid(line.textStart(), line.textLength()));
-            width = std::max(width, int(std::ceil(line.naturalTextWidth())));
+            const QString text = paragraph.mid(line.textStart(), line.textLength());
+            result.lines.append(text);
+            // The blank at a wrap point is where the line broke, not part of its width; the
+            // paragraph's own last line keeps its blanks.
+            const bool wrapped = line.textStart() + line.textLength() < paragraph.size();
+            QString measured = text;
+            if (wrapped)
+                while (!measured.isEmpty() && measured.back().isSpace()) measured.chop(1);
+            width = std::max(width, metrics.horizontalAdvance(measured));
         }
         layout.endLayout();
     }

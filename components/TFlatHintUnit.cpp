@@ -199,7 +199,6 @@ void TFlatHintWindow::activateHint(const QString& text, QPoint cursor, const QRe
     setGeometry(corvina::hint::boxRect(cursor, size, corner_));
     update();
     show();
-    raise();
 }
 
 void TFlatHintWindow::renderTo(QImage& image) {
@@ -231,9 +230,22 @@ void TFlatHintWindow::paint(QPainter& painter) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, box.width() - 1, box.height() - 1);
 
-    painter.setPen(corvina::colorFromWin(arrow));
-    painter.setBrush(corvina::colorFromWin(border));
-    painter.drawPolygon(arrowPolygon(box, corner_), Qt::OddEvenFill);
+    // The glyph is drawn pointing up-left and mirrored for the other corners, so all four are
+    // the same pixels (the rasteriser would shift a mirrored outline by a pixel).
+    QImage glyph(8, 8, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::transparent);
+    {
+        QPainter glyphPainter(&glyph);
+        glyphPainter.setPen(corvina::colorFromWin(arrow));
+        glyphPainter.setBrush(corvina::colorFromWin(border));
+        const QPoint a = corvina::hint::arrowPoint(box, RightBelow);
+        glyphPainter.drawPolygon(arrowPolygon(box, RightBelow).translated(-a), Qt::OddEvenFill);
+    }
+    const bool mirrorX = corner_ == LeftBelow || corner_ == LeftAbove;
+    const bool mirrorY = corner_ == RightAbove || corner_ == LeftAbove;
+    const QPoint a = corvina::hint::arrowPoint(box, corner_);
+    painter.drawImage(QPoint(mirrorX ? a.x() - 7 : a.x(), mirrorY ? a.y() - 7 : a.y()),
+                      glyph.mirrored(mirrorX, mirrorY));
 
     // The lines as measured, so the text fills exactly the box that was sized for it.
     textArea.adjust(3, 1, -3, -1);
