@@ -1,5 +1,6 @@
 #include "forms/Splash.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -40,7 +41,16 @@ void TFormSplash::FormCreate(QObject*) {
 
 void TFormSplash::TimerSplashTimer(QObject*) {
     TimerSplash->stop();
-    close();
+    done(QDialog::Accepted);
+}
+
+int TFormSplash::exec() {
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    if (isVisible()) loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 void TFormSplash::mouseReleaseEvent(QMouseEvent* event) {

@@ -23,6 +23,10 @@ public:
     // The timer's tick or a click: stops the timer and closes the window.
     void TimerSplashTimer(QObject* sender);
 
+    // Shows the window modally until it ends. An end that comes while the window is still being
+    // shown (a tick or click handled by an event loop inside show()) ends it all the same.
+    int exec() override;
+
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
