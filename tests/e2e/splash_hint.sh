@@ -56,8 +56,9 @@ xdotool mousemove $((px - 3)) "$py"
 sleep 0.1
 xdotool mousemove "$px" "$py"
 moved=$(date +%s%N)
-# The balloon's red strip: 12 pixels right of and below the pointer, then one in.
-sx=$((px + 12 + 7)) sy=$((py + 12 + 4))
+# The balloon's box starts 12 pixels right of and below the pointer; a point of its red strip
+# clear of the arrow glyph, and one of its pink text area above the text.
+sx=$((px + 12 + 12)) sy=$((py + 12 + 14))
 sleep 0.25
 [ "$(pixel $sx $sy)" != "255,62,62" ] || fail "the balloon came before the pause"
 seen=""
@@ -67,7 +68,7 @@ for _ in $(seq 60); do
 done
 [ -n "$seen" ] || fail "no balloon appeared over the play button"
 import -window root "$SCRATCH/balloon.png"
-[ "$(pixel $((px + 12 + 20)) $((py + 12 + 8)))" = "255,200,200" ] || fail "the balloon's text area is not pink"
+[ "$(pixel $((px + 12 + 16)) $((py + 12 + 1)))" = "255,200,200" ] || fail "the balloon's text area is not pink"
 echo "balloon after ${seen} ms; screenshots in $SCRATCH"
 
 # A press ends the hint.
