@@ -116,7 +116,6 @@ private:
         THintInfo info;
         info.HintControl = control;
         info.CursorPos = QCursor::pos();
-        info.HintMaxWidth = owner ? owner->MaxHintWidth() : 200;
         info.HideTimeout = scheduler_.timings().hidePause;
         if (owner && owner->OnShowHint) owner->OnShowHint(text, canShow, info);
         if (!canShow || text.isEmpty()) {

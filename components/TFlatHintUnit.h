@@ -28,9 +28,8 @@ class QTimer;
 // What OnShowHint may look at and change before a hint shows.
 struct THintInfo {
     QWidget* HintControl = nullptr;  // the control whose hint it is
-    QPoint CursorPos;                // the pointer, screen coordinates
-    int HintMaxWidth = 200;
-    int HideTimeout = 5000;  // ms
+    QPoint CursorPos;                // where the box is placed from (the pointer, screen)
+    int HideTimeout = 5000;          // ms until the hint hides
 };
 
 // Called before each hint shows: it may change the text, refuse the hint (CanShow false) or
