@@ -118,8 +118,7 @@ QStyle* styleFor(TPopupMenu2000* menu) {
 bool desktopAnimatesMenus() {
     static const bool animates = [] {
         const bool on = QApplication::isEffectEnabled(Qt::UI_AnimateMenu) ||
-                        QApplication::isEffectEnabled(Qt::UI_FadeMenu) ||
-                        !QApplication::isEffectEnabled(Qt::UI_General);
+                        QApplication::isEffectEnabled(Qt::UI_FadeMenu);
         QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false);
         QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
         return on;
