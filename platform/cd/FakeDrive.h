@@ -20,6 +20,7 @@ public:
     // Switches.
     void setRefusePositions(bool refuse);  // every play and seek is refused
     void setVanished(bool vanished);       // the drive answers nothing: no disc, refuses all
+    void setCdText(std::optional<CdText> text);  // what the disc's CD-TEXT says
 
     // Moves the clock by `frames` while playing; playback stops by itself at its end frame.
     void advance(int frames);
@@ -39,6 +40,7 @@ public:
     int position() const override;
     bool isPlaying() const override;
     void setChannels(bool left, bool right) override;
+    std::optional<CdText> cdText() const override;
 
 private:
     QString description_;
@@ -51,6 +53,7 @@ private:
     int playEnd_ = 0;
     bool left_ = true;
     bool right_ = true;
+    std::optional<CdText> text_;
 };
 
 }  // namespace corvina::cd
