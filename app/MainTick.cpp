@@ -8,6 +8,7 @@
 #include "platform/Convert.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/DriveSet.h"
+#include "platform/mpris/Mpris.h"
 #include "platform/profile/IniFile.h"
 
 using corvina::cdQuery;
@@ -33,6 +34,8 @@ void TFormMain::setApplicationTitle(const QString& title) {
 }
 
 void TFormMain::TimerCDTimer(QObject*) {
+    // The desktop's media controls hear what this tick changed, however it ends.
+    const corvina::mpris::ChangeReport report;
     LabelSysTime->setCaption(longTime());
 
     // The title reads the fields the previous tick left.

@@ -220,7 +220,8 @@ void fillNames(DiscImage& disc, const CueSheet& sheet) {
     }
     const bool sheetUtf8 = allUtf8(written);
     std::vector<std::string> tags;
-    for (const ImageFile& file : disc.files_) tags.insert(tags.end(), {file.title, file.artist, file.album});
+    for (const ImageFile& file : disc.files_)
+        tags.insert(tags.end(), {file.title, file.artist, file.album});
     const bool tagsUtf8 = allUtf8(tags);
     auto name = [&](const std::string& own, const std::string& tag) {
         return own.empty() ? decodeName(tag, tagsUtf8) : decodeName(own, sheetUtf8);

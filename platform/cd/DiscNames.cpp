@@ -42,7 +42,8 @@ DiscNames discNames(const QString& root) {
 bool allUtf8(const std::vector<std::string>& names) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     for (const std::string& name : names) {
-        (void)utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
+        // decode() is lazy: only the conversion to a string does the work and sets the error.
+        const QString decoded = utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
         if (utf8.hasError()) return false;
     }
     return true;
@@ -52,7 +53,7 @@ QString decodeName(const std::string& bytes, bool utf8) {
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     if (utf8) return QString::fromUtf8(view);
     QStringDecoder gb("GB18030");
-    if (gb.isValid()) return gb.decode(view);
+    if (gb.isValid()) return QString(gb.decode(view));
     return QString::fromLatin1(view);
 }
 

@@ -20,7 +20,8 @@ public:
     // Switches.
     void setRefusePositions(bool refuse);  // every play and seek is refused
     void setVanished(bool vanished);       // the drive answers nothing: no disc, refuses all
-    void setCdText(std::optional<CdText> text);  // what the disc's CD-TEXT says
+    // What the disc's CD-TEXT says (nullopt: it has none).
+    void setCdText(std::optional<CdText> text);
 
     // Moves the clock by `frames` while playing; playback stops by itself at its end frame.
     void advance(int frames);

@@ -99,6 +99,7 @@ TEST_F(TracksTest, UnnamedRowsOfferTheDiscsOwnNamesAndSaveThem) {
     QFile::remove(titleFile());
     TFormTracks fresh(main.get());
     EXPECT_EQ(rows(fresh), QStringList({QStringLiteral("第一首"), "Track 2", "Track 3"}));
+    fresh.show();
     fresh.ListBox->setCurrentRow(1);
     fresh.close();
     EXPECT_EQ(TIniFile(titleFile()).readString("12ABCD", "0", ""), QStringLiteral("第一首"));

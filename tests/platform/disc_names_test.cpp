@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -56,8 +58,9 @@ protected:
                             const QStringList& titles) {
         QString text = "PERFORMER \"" + performer + "\"\r\nTITLE \"" + album + "\"\r\n";
         for (int i = 0; i < titles.size(); ++i) {
-            text += QStringLiteral("FILE \"%1.wav\" WAVE\r\n  TRACK %2 AUDIO\r\n").arg(i + 1).arg(
-                i + 1);
+            text += QStringLiteral("FILE \"%1.wav\" WAVE\r\n  TRACK %2 AUDIO\r\n")
+                        .arg(i + 1)
+                        .arg(i + 1);
             if (!titles[i].isEmpty()) text += "    TITLE \"" + titles[i] + "\"\r\n";
             text += "    INDEX 01 00:00:00\r\n";
         }
@@ -77,10 +80,10 @@ TEST_F(RipNamesTest, CueSheetsReadInUtf8AndInGbk) {
     // sheet decides.
     const QStringList titles{QStringLiteral("一"), QStringLiteral("晴天 Sunny")};
     write("utf8.cue", sheet(artist, QStringLiteral("唱游"), titles));
-    QStringDecoder fromUtf8(QStringDecoder::Utf8);
     QStringEncoder toGbk("GBK");
     ASSERT_TRUE(toGbk.isValid());
-    write("gbk.cue", toGbk.encode(fromUtf8.decode(sheet(artist, QStringLiteral("唱游"), titles))));
+    write("gbk.cue",
+          toGbk.encode(QString::fromUtf8(sheet(artist, QStringLiteral("唱游"), titles))));
     write("bom.cue", "\xEF\xBB\xBF" + sheet(artist, QStringLiteral("唱游"), titles));
     for (const char* name : {"utf8.cue", "gbk.cue", "bom.cue"}) {
         SCOPED_TRACE(name);
