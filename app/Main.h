@@ -205,6 +205,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    friend class MainMediaPlayer;  // the media controls' seek takes the 10-second step's path
     void createComponents();
     void createPortivo();
     // Each creates its component(s) in the stored order; defined beside the component's handlers.
