@@ -82,6 +82,8 @@ void TScreenSnap::snap() {
     using namespace corvina::shell;
     const WorkArea& area = workArea();
     const QRect screen = area.primaryScreen();
+    // No screen to keep the window on (a display without outputs): nowhere better to put it.
+    if (screen.isEmpty()) return;
     const EdgeRect taskbar = taskbarRect(screen, area.availableArea());
     const QRect window = form_->frameGeometry().translated(-screen.topLeft());
     const QPoint to =

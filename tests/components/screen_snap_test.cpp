@@ -167,6 +167,10 @@ TEST_F(ScreenSnapTest, ThePlayersOwnPlacementsAndInactiveSnapsLeaveTheWindowAlon
     EXPECT_EQ(form_->pos(), QPoint(5, 300));
 
     snap_->Active = true;
+    area_.setNoScreen();
+    snap_->exitSizeMove();
+    EXPECT_EQ(form_->pos(), QPoint(5, 300));
+    area_.setScreen(QRect(0, 0, W, H));
     snap_->exitSizeMove();  // the end of a move the window made by itself
     EXPECT_EQ(form_->pos(), QPoint(0, 300));
 }

@@ -96,72 +96,42 @@ TEST(TaskbarRect, NoPanelNoScreenAndScreensAwayFromTheOrigin) {
     EXPECT_EQ(taskbarRect(screen, QRect(0, 24, 1024, 714)), (EdgeRect{-2, 738, 1026, 770}));
 }
 
-// Sets or clears environment variables for one test and puts them back afterwards.
-class Environment {
-public:
-    void set(const char* name, std::optional<QByteArray> value) {
-        saved_.push_back({name, qEnvironmentVariableIsSet(name)
-                                    ? std::optional<QByteArray>(qgetenv(name))
-                                    : std::nullopt});
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~Environment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                qputenv(it->first, *it->second);
-            else
-                qunsetenv(it->first);
-        }
-    }
-
-private:
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved_;
-};
-
 TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandUnlessTheUserChose) {
-    {
-        Environment env;
-        env.set("QT_QPA_PLATFORM", std::nullopt);
-        env.set("WAYLAND_DISPLAY", "wayland-0");
-        env.set("DISPLAY", ":0");
-        EXPECT_EQ(chooseDisplayPlatform(), QByteArray("xcb"));
-        EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
+    struct Case {
+        const char* platform;
+        const char* waylandDisplay;
+        const char* sessionType;
+        const char* display;
+        QByteArray chosen;
+    };
+    const Case cases[] = {
+        {nullptr, "wayland-0", nullptr, ":0", "xcb"},
+        {nullptr, nullptr, "wayland", ":0", "xcb"},
+        {"wayland", "wayland-0", "wayland", ":0", ""},   // the user's own choice stays
+        {nullptr, "wayland-0", "wayland", nullptr, ""},  // no X server to run through
+        {nullptr, nullptr, "x11", ":0", ""},             // X11 sessions are left alone
+    };
+    const char* names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"};
+    std::vector<std::optional<QByteArray>> saved;
+    for (const char* name : names)
+        saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                        : std::nullopt);
+    for (const Case& c : cases) {
+        const char* values[] = {c.platform, c.waylandDisplay, c.sessionType, c.display};
+        for (int i = 0; i < 4; ++i) {
+            if (values[i])
+                qputenv(names[i], values[i]);
+            else
+                qunsetenv(names[i]);
+        }
+        EXPECT_EQ(chooseDisplayPlatform(), c.chosen) << c.sessionType << " " << c.display;
+        EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), c.platform ? QByteArray(c.platform) : c.chosen);
     }
-    {
-        Environment env;
-        env.set("QT_QPA_PLATFORM", std::nullopt);
-        env.set("WAYLAND_DISPLAY", std::nullopt);
-        env.set("XDG_SESSION_TYPE", "wayland");
-        env.set("DISPLAY", ":0");
-        EXPECT_EQ(chooseDisplayPlatform(), QByteArray("xcb"));
-    }
-    {
-        Environment env;  // the user's own choice stays
-        env.set("QT_QPA_PLATFORM", "wayland");
-        env.set("WAYLAND_DISPLAY", "wayland-0");
-        env.set("DISPLAY", ":0");
-        EXPECT_TRUE(chooseDisplayPlatform().isEmpty());
-        EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland"));
-    }
-    {
-        Environment env;  // no X server to run through
-        env.set("QT_QPA_PLATFORM", std::nullopt);
-        env.set("WAYLAND_DISPLAY", "wayland-0");
-        env.set("DISPLAY", std::nullopt);
-        EXPECT_TRUE(chooseDisplayPlatform().isEmpty());
-        EXPECT_FALSE(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
-    }
-    {
-        Environment env;  // an X11 session is left to the toolkit
-        env.set("QT_QPA_PLATFORM", std::nullopt);
-        env.set("WAYLAND_DISPLAY", std::nullopt);
-        env.set("XDG_SESSION_TYPE", "x11");
-        env.set("DISPLAY", ":0");
-        EXPECT_TRUE(chooseDisplayPlatform().isEmpty());
-        EXPECT_FALSE(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+    for (int i = 0; i < 4; ++i) {
+        if (saved[std::size_t(i)])
+            qputenv(names[i], *saved[std::size_t(i)]);
+        else
+            qunsetenv(names[i]);
     }
 }
 
