@@ -168,11 +168,15 @@ TEST_F(ViewsTest, ControlsAndOtherButtonsDoNotDrag) {
         drag(control, QPoint(-40, 25));
         EXPECT_EQ(form.pos(), QPoint(300, 300));
     }
-    // Neither the right nor the middle button drags the background.
+    // Neither the right nor the middle button drags the background; the right one opens the
+    // context menu where it is released.
+    auto* menu = new RecordingMenu(&form);
+    form.ImageBack->PopupMenu = menu;
     for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
         drag(form.ImageBack, QPoint(-40, 25), button);
         EXPECT_EQ(form.pos(), QPoint(300, 300));
     }
+    EXPECT_EQ(menu->opened, QList<QPoint>{form.ImageBack->mapToGlobal(QPoint(190, 57))});
     // A click with a tremble of the hand is no drag.
     drag(form.ImageBack, QPoint(1, 1));
     EXPECT_EQ(form.pos(), QPoint(300, 300));
