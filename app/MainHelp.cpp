@@ -13,7 +13,7 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/registry/Registry.h"
-#include "platform/shell/Shell.h"
+#include "platform/shell/Desktop.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ void runCompanion(QWidget* owner, const Companion& companion) {
     QString error;
     if (!QFileInfo(path).isExecutable()) {
         error = QStringLiteral("这个文件不是可以运行的程序。");
-    } else if (corvina::shell::current().startProgram(path, error)) {
+    } else if (corvina::shell::desktop().startProgram(path, error)) {
         return;
     }
     corvina::messageBox(owner, QStringLiteral("无法运行%1：%2\n\n%3").arg(name, path, error),
@@ -76,7 +76,7 @@ void TFormMain::MenuManualClick(QObject*) {
     if (!manual.isEmpty()) {
         if (!QFileInfo(manual).isReadable())
             throw corvina::Error(QStringLiteral("无法读取帮助文件：%1").arg(manual));
-        if (!corvina::shell::current().openUrl(QUrl::fromLocalFile(manual)))
+        if (!corvina::shell::desktop().openUrl(QUrl::fromLocalFile(manual)))
             throw corvina::Error(
                 QStringLiteral("无法打开帮助文件：%1\n\n桌面没有能打开 .chm 文件的程序，请安装 "
                                "xchm 之类的帮助文件阅读器。")

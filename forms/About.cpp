@@ -14,7 +14,7 @@
 #include "components/Colors.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
-#include "platform/shell/Shell.h"
+#include "platform/shell/Desktop.h"
 #include "resources/Skin.h"
 
 // The maker has no public site: reserved example names, so a click never lands on a stranger's
@@ -102,7 +102,7 @@ void setLinkLook(QLabel* label, bool bold, bool underline, quint32 color) {
 }
 
 void openLink(const QUrl& url) {
-    if (!corvina::shell::current().openUrl(url)) {
+    if (!corvina::shell::desktop().openUrl(url)) {
         throw corvina::Error(QStringLiteral("无法打开“%1”：桌面没有能打开它的程序。")
                                  .arg(url.toString()));
     }

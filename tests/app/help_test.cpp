@@ -10,7 +10,7 @@
 #include "forms/Splash.h"
 #include "platform/MessageBox.h"
 #include "platform/registry/Registry.h"
-#include "platform/shell/FakeShell.h"
+#include "platform/shell/FakeDesktop.h"
 #include "tests/app/MainFixture.h"
 
 namespace corvina::test {
@@ -23,9 +23,9 @@ class HelpTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        auto shell = std::make_unique<shell::FakeShell>();
+        auto shell = std::make_unique<shell::FakeDesktop>();
         shell_ = shell.get();
-        shell::install(std::move(shell));
+        shell::setDesktop(std::move(shell));
         previousSink_ = setMessageBoxSink([this](const MessageBoxRequest& r) { boxes_.push_back(r); });
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
@@ -33,7 +33,7 @@ protected:
     void TearDown() override {
         QDir::setCurrent(previousDir_);
         setMessageBoxSink(previousSink_);
-        shell::install(nullptr);
+        shell::setDesktop(nullptr);
         MainWindowTest::TearDown();
     }
 
@@ -53,7 +53,7 @@ protected:
         return path;
     }
 
-    shell::FakeShell* shell_ = nullptr;
+    shell::FakeDesktop* shell_ = nullptr;
     std::vector<MessageBoxRequest> boxes_;
     MessageBoxSink previousSink_;
     QString previousDir_;

@@ -12,15 +12,15 @@
 #include "app/Picture.h"
 #include "forms/About.h"
 #include "forms/Splash.h"
-#include "platform/shell/FakeShell.h"
+#include "platform/shell/FakeDesktop.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-corvina::shell::FakeShell* installFakeShell() {
-    auto shell = std::make_unique<corvina::shell::FakeShell>();
-    corvina::shell::FakeShell* fake = shell.get();
-    corvina::shell::install(std::move(shell));
+corvina::shell::FakeDesktop* installFakeDesktop() {
+    auto shell = std::make_unique<corvina::shell::FakeDesktop>();
+    corvina::shell::FakeDesktop* fake = shell.get();
+    corvina::shell::setDesktop(std::move(shell));
     return fake;
 }
 
@@ -120,7 +120,7 @@ TEST(About, LinksUnderlineInRedAndComeBackPlainBlack) {
 }
 
 TEST(About, LinksOpenThroughTheDesktopAndAFailureIsReported) {
-    corvina::shell::FakeShell* shell = installFakeShell();
+    corvina::shell::FakeDesktop* shell = installFakeDesktop();
     corvina::test::ErrorCapture errors;
     TFormAbout about;
     about.show();
@@ -136,7 +136,7 @@ TEST(About, LinksOpenThroughTheDesktopAndAFailureIsReported) {
     ASSERT_EQ(errors.messages().size(), 1);
     EXPECT_TRUE(errors.messages()[0].contains(TFormAbout::SupportMail));
     EXPECT_TRUE(about.isVisible());
-    corvina::shell::install(nullptr);
+    corvina::shell::setDesktop(nullptr);
 }
 
 TEST(About, CloseButtonEnterAndEscCloseIt) {

@@ -1,13 +1,13 @@
-#include "platform/shell/FakeShell.h"
+#include "platform/shell/FakeDesktop.h"
 
 namespace corvina::shell {
 
-bool FakeShell::openUrl(const QUrl& url) {
+bool FakeDesktop::openUrl(const QUrl& url) {
     requests.append(QStringLiteral("open ") + url.toString());
     return !refuseUrls;
 }
 
-bool FakeShell::startProgram(const QString& path, QString& error) {
+bool FakeDesktop::startProgram(const QString& path, QString& error) {
     requests.append(QStringLiteral("start ") + path);
     if (programError.isEmpty()) return true;
     error = programError;

@@ -1,12 +1,12 @@
 #pragma once
-// A shell that starts nothing: it records every request in order and fails on demand.
+// A desktop that opens and starts nothing: it records every request in order and fails on demand.
 #include <QStringList>
 
-#include "platform/shell/Shell.h"
+#include "platform/shell/Desktop.h"
 
 namespace corvina::shell {
 
-class FakeShell : public Shell {
+class FakeDesktop : public Desktop {
 public:
     // Fault switches.
     bool refuseUrls = false;      // no handler for any address

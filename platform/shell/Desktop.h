@@ -2,8 +2,8 @@
 // The desktop's shell services: open a web address, a mail link or a document with the program
 // the user's desktop has chosen for it, and start a program.
 //
-// The player reaches the desktop only through `current()`. The real backend (DesktopShell.cpp)
-// goes through QDesktopServices and QProcess; tests install a FakeShell, which records what was
+// The player reaches the desktop only through `desktop()`. The real backend (QtDesktop.cpp)
+// goes through QDesktopServices and QProcess; tests install a FakeDesktop, which records what was
 // asked and can be told to fail. Both calls return at once: what the started program then does
 // is not the player's business, only whether it could be started.
 //
@@ -14,11 +14,11 @@
 
 namespace corvina::shell {
 
-class Shell {
+class Desktop {
 public:
-    Shell() = default;
-    virtual ~Shell() = default;
-    Q_DISABLE_COPY(Shell)
+    Desktop() = default;
+    virtual ~Desktop() = default;
+    Q_DISABLE_COPY(Desktop)
 
     // Hands `url` (http:, mailto:, file:) to the desktop's handler for it. False when no handler
     // could be started (none registered, the desktop's opener missing).
@@ -30,9 +30,9 @@ public:
     virtual bool startProgram(const QString& path, QString& error) = 0;
 };
 
-// The shell in use: the desktop's unless a test installed another.
-Shell& current();
-// Replaces the shell in use; null restores the desktop's.
-void install(std::unique_ptr<Shell> shell);
+// The desktop in use: the real one unless a test installed another.
+Desktop& desktop();
+// Replaces the desktop in use; null restores the real one.
+void setDesktop(std::unique_ptr<Desktop> desktop);
 
 }  // namespace corvina::shell

@@ -3,12 +3,12 @@
 #include <QDesktopServices>
 #include <QProcess>
 
-#include "platform/shell/Shell.h"
+#include "platform/shell/Desktop.h"
 
 namespace corvina::shell {
 namespace {
 
-class DesktopShell : public Shell {
+class QtDesktop : public Desktop {
 public:
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 
@@ -21,18 +21,18 @@ public:
     }
 };
 
-std::unique_ptr<Shell>& installed() {
-    static std::unique_ptr<Shell> shell;
-    return shell;
+std::unique_ptr<Desktop>& installed() {
+    static std::unique_ptr<Desktop> desktop;
+    return desktop;
 }
 
 }  // namespace
 
-Shell& current() {
-    if (!installed()) installed() = std::make_unique<DesktopShell>();
+Desktop& desktop() {
+    if (!installed()) installed() = std::make_unique<QtDesktop>();
     return *installed();
 }
 
-void install(std::unique_ptr<Shell> shell) { installed() = std::move(shell); }
+void setDesktop(std::unique_ptr<Desktop> desktop) { installed() = std::move(desktop); }
 
 }  // namespace corvina::shell
