@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +25,8 @@
 #include "forms/About.h"
 #include "forms/Splash.h"
 #include "forms/Tracks.h"
+#include "menu/Menu2000.h"
+#include "menu/MenuWindow.h"
 #include "platform/ErrorReport.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/cd/FakeDrive.h"
@@ -164,6 +168,32 @@ int main(int argc, char** argv) {
                  qPrintable(button->objectName() + QStringLiteral(".png")));
         save(withHint(form, form.CorvinaPlay), out, "hint.png");
         save(withHint(form, form.LabelVersion), out, "hint-version.png");
+
+        // The main menu as it opens from the menu symbol, over the window.
+        QImage menu;
+        form.MenuMain->OnWindowShown = [&menu](T_AM2000_MenuWindow* window) {
+            if (window->parentWindow()) return;
+            menu = window->renderMenu();
+            QTimer::singleShot(0, window, [window] { window->close(); });
+        };
+        form.MenuPopup(form.MenuIcon);
+        form.MenuMain->OnWindowShown = nullptr;
+        if (menu.isNull()) {
+            std::fprintf(stderr, "the main menu did not open\n");
+            return 1;
+        }
+        {
+            const QPoint at(18, 20);
+            QImage shot(QSize(std::max(full.width(), at.x() + menu.width()) + 4,
+                              std::max(full.height(), at.y() + menu.height()) + 4),
+                        QImage::Format_RGB32);
+            shot.fill(kPage);
+            QPainter painter(&shot);
+            painter.drawImage(0, 0, full);
+            painter.drawImage(at, menu);
+            painter.end();
+            save(shot, out, "menu.png");
+        }
 
         // The compact view's strip.
         form.Portivo->show();
