@@ -24,7 +24,8 @@ public:
     int targetLeft() const { return unpack(target_.load(std::memory_order_relaxed), 0); }
     int targetRight() const { return unpack(target_.load(std::memory_order_relaxed), 1); }
 
-    // True when `apply` would leave the samples exactly as they are.
+    // True when `apply` would leave the samples exactly as they are. Playback thread, like
+    // `apply`.
     bool isUnity() const;
     // Scales `frames` interleaved stereo frames in place.
     void apply(std::int16_t* samples, int frames);

@@ -59,7 +59,13 @@ TEST(AudioMixer, BuildsTheTreeAndLeavesOutLinesThatFail) {
 
 TEST(AudioMixer, TwoChannelLineReadsBothAndTheBarWritesLeftToBoth) {
     FakeMixer fake;
-    fake.addDevice(FakeMixer::simpleDevice(6));
+    DeviceModel device = FakeMixer::simpleDevice(6);
+    // Controls of other kinds, and a volume with several items, come first and are passed by.
+    auto& controls = device.destinations[0].sources[5].controls;
+    controls.insert(controls.begin(), storedControl(0x50030002, 0, 2, 0, "Bass", 7));
+    controls.insert(controls.begin(),
+                    storedControl(kVolumeControl, kControlMultiple, 2, 3, "Odd", 9));
+    fake.addDevice(std::move(device));
     TAudioMixer mixer(nullptr, &fake);
     ASSERT_TRUE(mixer.SetLineVolume(0, 5, 40000, 20000, 1));
     Reading r = read(mixer, 0, 5);
