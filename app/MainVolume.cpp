@@ -15,8 +15,7 @@ constexpr int kConnection = 5;
 
 void TFormMain::createAudioMixer() {
     AudioMixer = new TAudioMixer(this);
-    AudioMixer->setObjectName(QStringLiteral("AudioMixer"));
-    AudioMixer->setMixerID(0);
+    AudioMixer->setObjectName(QStringLiteral("AudioMixer"));  // opens mixer device 0
 }
 
 void TFormMain::createVolumeBar() {

@@ -194,7 +194,9 @@ bool TAudioMixer::GetLineVolume(int destination, int connection, int& left, int&
                 continue;
             MixerControlDetails d = detailsFor(c, destLine, buffer);
             if (api_.getControlDetails(handle_, &d, kDetailsValue) != MMSYSERR_NOERROR) continue;
-            if (std::size_t(connection) < buffer.size()) mute = int(buffer[std::size_t(connection)]);
+            // A position past the list's end names no item.
+            if (std::size_t(connection) < std::max(1u, d.cMultipleItems))
+                mute = int(buffer[std::size_t(connection)]);
         }
     }
     if (left == -1) volumeDisabled = true;

@@ -61,6 +61,7 @@ private:
 class TMixerConnection {
 public:
     TMixerConnection(TAudioMixer& mixer, const corvina::mixer::MixerLine& line);
+    TAudioMixer& Mixer() const { return mixer_; }
     const corvina::mixer::MixerLine& Data() const { return data_; }
     TMixerControls& Controls() { return *controls_; }
 
@@ -78,6 +79,7 @@ public:
 class TMixerDestination {
 public:
     TMixerDestination(TAudioMixer& mixer, const corvina::mixer::MixerLine& line);
+    TAudioMixer& Mixer() const { return mixer_; }
     const corvina::mixer::MixerLine& Data() const { return data_; }
     TMixerControls& Controls() { return *controls_; }
     TMixerConnections& Connections() { return connections_; }

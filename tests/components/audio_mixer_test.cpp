@@ -142,6 +142,22 @@ TEST(AudioMixer, WithoutAMuteSwitchTheDestinationsListStandsForIt) {
     }
 }
 
+TEST(AudioMixer, AListShorterThanTheSourcesNamesNoItemPastItsEnd) {
+    FakeMixer fake;
+    DeviceModel device = FakeMixer::simpleDevice(8);
+    for (LineModel& source : device.destinations[0].sources) source.controls.pop_back();
+    device.destinations[0].line.controls.push_back(
+        storedControl(kMuxControl, kControlUniform | kControlMultiple, 2, 6, "Select", 1));
+    fake.addDevice(std::move(device));
+    TAudioMixer mixer(nullptr, &fake);
+    const Reading r = read(mixer, 0, 7);
+    EXPECT_EQ(r.mute, -1);
+    EXPECT_TRUE(r.muteDisabled);
+    const int writes = fake.writes;
+    mixer.SetLineVolume(0, 7, -1, -1, 1);
+    EXPECT_EQ(fake.writes, writes);
+}
+
 TEST(AudioMixer, PositionsThatDoNotExistChangeNothing) {
     FakeMixer fake;
     fake.addDevice(FakeMixer::simpleDevice(4));
