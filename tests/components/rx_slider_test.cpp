@@ -258,3 +258,32 @@ TEST(RxSlider, VerticalSliderPutsLargerValuesNearerTheTop) {
     QTest::keyClick(&s, Qt::Key_Up);
     EXPECT_EQ(s.Value(), 10);
 }
+
+TEST(RxSlider, TickMarksBelowTheTrackUnlessReplaced) {
+    TRxSlider s;  // the built-in look: marks shown, range 0 .. 100 in steps of 10
+    QImage image(s.size(), QImage::Format_RGB32);
+    s.renderTo(image);
+    const QRgb ink = corvina::colorFromWin(clWindowText).rgb();
+    const QRect points = s.pointsRect();
+    ASSERT_GT(points.height(), 5);
+    const int half = s.thumbRect().width() / 2;
+    auto markLength = [&](int value) {
+        const int x = s.positionOfValue(value) + half;
+        int n = 0;
+        while (n < points.height() && image.pixel(x, points.top() + n) == ink) ++n;
+        return n;
+    };
+    EXPECT_EQ(markLength(0), 5);
+    EXPECT_EQ(markLength(50), 3);
+    EXPECT_EQ(markLength(100), 5);
+
+    int calls = 0;
+    s.OnDrawPoints = [&](QObject*, QPainter&, const QRect& r) {
+        ++calls;
+        EXPECT_EQ(r, points);
+    };
+    image.fill(Qt::white);
+    s.renderTo(image);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(markLength(0), 0);
+}
