@@ -3,10 +3,13 @@
 // and the change messages.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTest>
 
 #include "components/AudioMixer.h"
+#include "platform/audio/Gain.h"
 #include "platform/mixer/FakeMixer.h"
+#include "platform/mixer/SystemMixer.h"
 #include "tests/support/TestSupport.h"
 
 using namespace corvina::mixer;
@@ -235,4 +238,27 @@ TEST(AudioMixer, ChangesArriveAsEventsAndAVanishedDeviceFailsQuietly) {
     mixer.SetLineVolume(0, 5, 100, -1, 0);
     mixer.setMixerID(0);  // reopening a vanished device fails: closed
     EXPECT_EQ(mixer.MixerID(), -1);
+}
+
+TEST(AudioMixer, AChangeByAnotherProcessArrivesAsAControlChange) {
+    // Two system mixers on one settings file stand for two processes.
+    const QString dir = corvina::test::scratchDir() + "/two-processes";
+    QDir(dir).removeRecursively();
+    corvina::audio::Gain ours, theirs;
+    SystemMixer here(dir + "/Mixer.conf", ours, "");
+    SystemMixer there(dir + "/Mixer.conf", theirs, "");
+    TAudioMixer mixer(nullptr, &here);
+    TAudioMixer other(nullptr, &there);
+    std::vector<int> ids;
+    mixer.OnControlChange = [&](QObject*, int, int id) { ids.push_back(id); };
+
+    other.SetLineVolume(0, SystemMixer::kCdSource, 10000, -1, 0);
+    there.cdLine().flush();
+    QTRY_VERIFY(!ids.empty());
+    EXPECT_EQ(ids[0], int(here.controlId(0, 0, SystemMixer::kCdSource, 0)));
+    int left = 0, right = 0, mute = 0;
+    bool volumeDisabled = false, muteDisabled = false;
+    mixer.GetLineVolume(0, 5, left, right, mute, volumeDisabled, muteDisabled);
+    EXPECT_EQ(left, 10000);
+    EXPECT_EQ(ours.targetLeft(), 10000);  // and the sound here follows
 }
