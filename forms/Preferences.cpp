@@ -6,10 +6,10 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <iterator>
 
 #include "app/Main.h"
 #include "platform/ErrorReport.h"

@@ -10,10 +10,10 @@ make_disc
 write_settings
 export CORVINA_ERROR_LOG=$SCRATCH/errors.log
 
-openbox --config-file /dev/null >/dev/null 2>&1 &
+openbox >"$SCRATCH/openbox.out" 2>&1 &
 WM_PID=$!
 trap 'kill $WM_PID 2>/dev/null || true; e2e_cleanup' EXIT
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 
 start_player
@@ -96,6 +96,15 @@ xdotool search --onlyvisible --name '^设置$' >/dev/null 2>&1 && fail "Esc did 
 cmp -s "$XDG_CONFIG_HOME/Corvina/HKCU.reg" "$SCRATCH/before.reg" || fail "Cancel changed the store"
 xprop -id "$(main_window)" _NET_WM_WINDOW_OPACITY | grep -qi '= 3705461980$' ||
     fail "Cancel changed the translucency"
+
+# Screen-edge snapping still watches the window the stay-on-top changes re-created.
+xdotool windowmove "$(main_window)" 6 300
+for _ in $(seq 30); do
+    eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+    [ "$X" -eq 0 ] && break
+    sleep 0.1
+done
+[ "$X" -eq 0 ] || fail "a window moved 6 pixels from the edge was not snapped to it (x = $X)"
 
 [ ! -s "$CORVINA_ERROR_LOG" ] || { cat "$CORVINA_ERROR_LOG" >&2; fail "errors were reported"; }
 WINDOW=$(main_window)

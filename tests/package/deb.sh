@@ -98,7 +98,17 @@ grep -q '^play CorvinaCD'$'\t' "$scratch/mci.log" || fail "the installed player 
 peak=$(sox "$scratch/played.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 awk -v p="$peak" 'BEGIN { exit !(p > 0.3) }' || fail "the audio played is silent (peak $peak)"
 
+# Its menu opens on the title-bar-less window (a right click on the background) and closes.
 eval "$(xdotool getwindowgeometry --shell "$window")"
+shown() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+before=$(shown)
+xdotool mousemove $((X + 135)) $((Y + 40)) click 3
+for _ in $(seq 50); do [ "$(shown)" -gt "$before" ] && break; sleep 0.1; done
+[ "$(shown)" -gt "$before" ] || fail "the menu did not open"
+xdotool key Escape
+for _ in $(seq 50); do [ "$(shown)" -eq "$before" ] && break; sleep 0.1; done
+[ "$(shown)" -eq "$before" ] || fail "the menu did not close"
+
 xdotool mousemove $((X + 448)) $((Y + 8)) click 1  # the close button
 for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -0 $pid 2>/dev/null && fail "the installed player did not end by its close button"
