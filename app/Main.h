@@ -176,8 +176,11 @@ public:
     // The volume bar's OnChange: the bar's value to the mixer line (MainVolume.cpp).
     void SetVolume(QObject* sender);
 
-    // Preferences (MainPreferences.cpp).
+    // Preferences (MainPreferences.cpp). The window stays on top of other windows or not, and is
+    // drawn with an alpha of 220 of 255 or opaque; both apply at once to a shown window.
     void MenuPreferencesClick(QObject* sender);
+    void SetStayOnTop(bool on);
+    void SetTranslucent(bool on);
 
     // Help, About and the companion programs (MainHelp.cpp).
     void MenuManualClick(QObject* sender);

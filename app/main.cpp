@@ -10,9 +10,15 @@
 #include "platform/ErrorReport.h"
 #include "platform/registry/DriveList.h"
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
     corvina::prepareApplicationEnvironment();
-    corvina::TApplication app(argc, argv);
+    // Qt would act on options of its own (-qwindowgeometry, -style, -reverse, -display ...):
+    // the application sees the program's name alone, so every start behaves the same whatever
+    // the desktop or the user passes ("/play %1", a device, a track file).
+    static char fallbackName[] = "corvina";
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0] ? argv[0] : fallbackName, nullptr};
+    corvina::TApplication app(qtArgc, qtArgv);
 
     corvina::SingleInstance instance(corvina::SingleInstance::defaultServerName());
     if (!instance.claim()) return 0;

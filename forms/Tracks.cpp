@@ -1,6 +1,7 @@
 #include "forms/Tracks.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -220,6 +221,14 @@ void TFormTracks::FormCloseQuery(QObject*, bool& CanClose) {
         CanClose = ++failedSaves_ > 1;
         throw;
     }
+}
+
+void TFormTracks::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormTracks::done(int result) {

@@ -43,8 +43,12 @@ public:
     // The selected row, -1 when none is.
     int selectedRow() const;
 
-    // Every way of closing (close button, system menu, Alt+F4, Esc) asks FormCloseQuery first.
+    // Every way of closing (close button, system menu, Alt+F4) asks FormCloseQuery first.
     void done(int result) override;
+
+protected:
+    // Esc does nothing here: a stray Esc while naming tracks must not close the window and save.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void loadSelectedRow();

@@ -17,6 +17,14 @@ bool isSongFace(const QString& face) {
            face.compare(QStringLiteral("SimSun"), Qt::CaseInsensitive) == 0;
 }
 
+// On a high-density screen (device pixel ratio above 1) the 12-pixel bitmap Song face has no
+// strike of the size asked for, and Qt would draw its 12-pixel glyphs spaced out at twice the
+// pitch; the outline face is drawn at full size there.
+QStringList songFamilies() {
+    const bool dense = qGuiApp && qGuiApp->devicePixelRatio() > 1.0;
+    return dense ? QStringList{kSongOutline, kSongBitmap} : QStringList{kSongBitmap, kSongOutline};
+}
+
 bool isSansFace(const QString& face) {
     return face.compare(QStringLiteral("MS Sans Serif"), Qt::CaseInsensitive) == 0;
 }
@@ -40,7 +48,7 @@ void prepareFontConfiguration() {
 
 void installFontSubstitutions() {
     for (const QString& face : {QStringLiteral("宋体"), QStringLiteral("SimSun")})
-        QFont::insertSubstitutions(face, {kSongBitmap, kSongOutline});
+        QFont::insertSubstitutions(face, songFamilies());
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), kSans);
     QGuiApplication::setFont(windowsFont(QStringLiteral("宋体"), -12));
 }
@@ -49,7 +57,7 @@ QFont windowsFont(const QString& face, int height) {
     const int pixels = height < 0 ? -height : height;
     QFont font;
     if (isSongFace(face)) {
-        font.setFamilies({kSongBitmap, kSongOutline});
+        font.setFamilies(songFamilies());
         font.setPixelSize(pixels);
     } else if (isSansFace(face)) {
         // The forms were laid out for a narrow bitmap sans: at one pixel less the condensed face

@@ -148,6 +148,24 @@ TEST_F(TracksTest, ClosingAfterSelectingARowSavesEveryRowDefaultsAndEmptiedNames
     EXPECT_EQ(TIniFile(titleFile()).readString("12ABCD", "2", "Track 03"), "");
 }
 
+TEST_F(TracksTest, EscDoesNothingOnlyTheCloseCommandClosesAndSaves) {
+    TFormTracks form(main.get());
+    form.show();
+    clickRow(form, 0);
+    form.NameEdit->setText(QStringLiteral("晴天"));
+    // Esc in the name field, in the list and on the window itself.
+    for (QWidget* target : {static_cast<QWidget*>(form.NameEdit),
+                            static_cast<QWidget*>(form.ListBox), static_cast<QWidget*>(&form)}) {
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible()) << target->objectName().toStdString();
+    }
+    EXPECT_EQ(titleBytes(), "<no file>");
+    EXPECT_EQ(form.ListBox->item(0)->text(), QStringLiteral("晴天"));
+    form.close();  // the close button, the system menu and Alt+F4 all ask the window to close
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(titleBytes().contains("0=" + QByteArray::fromHex("c7e7ccec")));
+}
+
 TEST_F(TracksTest, SavesTheDiscItWasOpenedForWhenTheDriveChangedMeanwhile) {
     TFormTracks form(main.get());
     form.show();
