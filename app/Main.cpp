@@ -84,6 +84,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint)
     setPalette(pal);
     setAutoFillBackground(true);
     setFont(windowsFont("宋体"));
+    setAcceptDrops(true);  // rips dropped on the window go into the virtual drive (MainDrop.cpp)
 
     createComponents();
     corvina::runHandler([this] { FormCreate(this); });

@@ -1,12 +1,15 @@
 #include "forms/Tracks.h"
 
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <functional>
 #include <string>
 
@@ -14,6 +17,7 @@
 #include "platform/Convert.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
+#include "platform/cd/RipDrop.h"
 #include "platform/mci/Mci.h"
 #include "platform/profile/IniFile.h"
 
@@ -119,6 +123,10 @@ TFormTracks::TFormTracks(QWidget* owner)
     CDSerial->setPalette(serialPalette);
     CDSerialLabel = makeLabel(this, QStringLiteral("唱片序列号"), CDSerial, false);
 
+    // A rip dropped anywhere on the window goes into the drive (dropEvent), never into a field.
+    for (QLineEdit* edit : {NameEdit, CDArtist, CDTitle, CDSerial}) edit->setAcceptDrops(false);
+    setAcceptDrops(true);
+
     setTabOrder(CDArtist, CDTitle);
     setTabOrder(CDTitle, ListBox);
     setTabOrder(ListBox, NameEdit);
@@ -216,6 +224,32 @@ void TFormTracks::FormCloseQuery(QObject*, bool& CanClose) {
         CanClose = ++failedSaves_ > 1;
         throw;
     }
+}
+
+void TFormTracks::dragEnterEvent(QDragEnterEvent* event) {
+    QString refusal;
+    if (corvina::cd::ripInDrop(event->mimeData()->urls(), refusal)) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+        QToolTip::showText(mapToGlobal(event->position().toPoint()), refusal, this);
+    }
+}
+
+void TFormTracks::dropEvent(QDropEvent* event) {
+    QString refusal;
+    const std::optional<QString> rip = corvina::cd::ripInDrop(event->mimeData()->urls(), refusal);
+    if (!rip || !FormMain) return event->ignore();
+    event->acceptProposedAction();
+    corvina::runHandler([&] {
+        // The names typed so far belong to the disc shown: saved first (a failed save keeps
+        // them here and the drop is not taken), then the window shows the new disc.
+        bool canClose = true;
+        FormCloseQuery(this, canClose);
+        FormMain->InsertRip(*rip);
+        ListBox->clear();
+        FormCreate(this);
+    });
 }
 
 void TFormTracks::done(int result) {

@@ -46,6 +46,12 @@ public:
     // Every way of closing (close button, system menu, Alt+F4, Esc) asks FormCloseQuery first.
     void done(int result) override;
 
+protected:
+    // A rip dropped on the window goes into the drive as on the main window; the window then
+    // shows the new disc.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void loadSelectedRow();
 

@@ -24,7 +24,21 @@ std::unique_ptr<VirtualDrive> VirtualDrive::forPath(const QString& path) {
         std::fprintf(stderr, "Corvina: cannot use the disc %s: %s\n",
                      path.toLocal8Bit().constData(), error.toLocal8Bit().constData());
     }
-    return std::make_unique<VirtualDrive>(QStringLiteral("CORVINA VIRTUAL DRIVE"), disc);
+    auto drive = std::make_unique<VirtualDrive>(QStringLiteral("CORVINA VIRTUAL DRIVE"), disc);
+    if (disc) drive->ripPath_ = path;
+    return drive;
+}
+
+void VirtualDrive::insert(std::shared_ptr<DiscSource> disc, const QString& path) {
+    disc_ = std::move(disc);
+    ripPath_ = disc_ ? path : QString();
+    if (!ripPath_.isEmpty()) description_ = QStringLiteral("CORVINA VIRTUAL DRIVE");
+    doorOpen_ = false;
+    if (engine_) {
+        engine_->setDisc(disc_);
+    } else if (disc_) {
+        engine_ = std::make_unique<PlaybackEngine>(disc_, audio::AudioOutput::shared());
+    }
 }
 
 std::unique_ptr<VirtualDrive> VirtualDrive::withDemoDisc() {
@@ -43,7 +57,7 @@ void VirtualDrive::setDoorOpen(bool open) {
     if (open == doorOpen_) return;
     doorOpen_ = open;
     // The disc comes back as if put in afresh: stopped at its first track.
-    if (engine_) engine_->seek(disc_->toc().firstFrame());
+    if (engine_ && disc_) engine_->seek(disc_->toc().firstFrame());
 }
 
 std::optional<Toc> VirtualDrive::toc() const {

@@ -256,37 +256,3 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
 
 }  // namespace
 
-namespace {
-
-// What CORVINA_DISC chooses (this machine has no CD drive the tests could rely on).
-TEST(Probe, ConfiguredDiscEmptyDriveOrDemoDisc) {
-    const QByteArray saved = qgetenv("CORVINA_DISC");
-    const bool wasSet = qEnvironmentVariableIsSet("CORVINA_DISC");
-    QTemporaryDir dir;
-    QFile file(QDir(dir.path()).filePath("1.wav"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(wav(588 * 75, 7));
-    file.close();
-
-    qputenv("CORVINA_DISC", dir.path().toLocal8Bit());
-    auto drives = probeDrives();
-    ASSERT_EQ(drives.size(), 1u);
-    ASSERT_TRUE(drives[0]->toc());
-    EXPECT_EQ(drives[0]->toc()->leadOut, 150 + 75);
-
-    qputenv("CORVINA_DISC", "");
-    drives = probeDrives();
-    ASSERT_EQ(drives.size(), 1u);
-    EXPECT_FALSE(drives[0]->toc());
-
-    qunsetenv("CORVINA_DISC");
-    drives = probeDrives();
-    ASSERT_FALSE(drives.empty());
-    if (drives.size() == 1) {  // no real drive: the demo disc
-        ASSERT_TRUE(drives[0]->toc());
-        EXPECT_GE(drives[0]->toc()->trackCount(), 4);
-    }
-    if (wasSet) qputenv("CORVINA_DISC", saved);
-}
-
-}  // namespace
