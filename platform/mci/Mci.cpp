@@ -225,7 +225,10 @@ const char* formatName(TimeFormat format) {
 Outcome status(Device& device, const std::vector<std::string>& args) {
     if (args.empty()) return fail(kErrMissingParameter);
     std::string item;
-    for (const std::string& word : args) item += (item.empty() ? "" : " ") + lower(word);
+    for (const std::string& word : args) {
+        if (!item.empty()) item += ' ';
+        item += lower(word);
+    }
     cd::Drive& drive = *device.drive;
     if (item == "media present") return {kOk, drive.toc() ? "true" : "false"};
     if (item == "time format") return {kOk, formatName(device.format)};
