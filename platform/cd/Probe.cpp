@@ -15,6 +15,7 @@
 #include "platform/cd/DiscImage.h"
 #include "platform/cd/LateDrive.h"
 #include "platform/cd/RememberedDisc.h"
+#include "platform/cd/RipDrop.h"
 #include "platform/cd/VirtualDrive.h"
 
 namespace corvina::cd {
@@ -35,7 +36,7 @@ void tellLater(const QString& message) {
 // when it is gone or cannot be played any more.
 std::unique_ptr<VirtualDrive> rememberedRip(const QString& path) {
     QString error;
-    std::shared_ptr<DiscSource> disc = loadDiscImage(path, error);
+    std::shared_ptr<DiscSource> disc = loadRip(path, error);
     auto drive = std::make_unique<VirtualDrive>(kVirtualName, nullptr);
     if (disc) {
         drive->insert(std::move(disc), path);

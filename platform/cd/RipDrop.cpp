@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/cd/CdioImage.h"
 #include "platform/cd/DiscImage.h"
 
 namespace corvina::cd {
@@ -11,15 +12,14 @@ namespace {
 const QStringList kAudioFiles = {QStringLiteral("*.wav"), QStringLiteral("*.flac")};
 
 bool isImageName(const QString& suffix) {
-    return suffix == QLatin1String("cue") || suffix == QLatin1String("toc") ||
-           suffix == QLatin1String("nrg");
+    return suffix == QLatin1String("cue") || suffix == QLatin1String("nrg");
 }
 
 }  // namespace
 
 std::optional<QString> ripInDrop(const QList<QUrl>& urls, QString& refusal) {
     refusal.clear();
-    const QString what = QStringLiteral("可以放入一个 .cue 文件、光盘映像，或装有 .wav/.flac 文件的文件夹");
+    const QString what = QStringLiteral("可以放入一个 .cue 文件、.nrg 光盘映像，或装有 .wav/.flac 文件的文件夹");
     if (urls.size() != 1) {
         refusal = urls.isEmpty() ? what : QStringLiteral("一次只能放入一张唱片：") + what;
         return std::nullopt;
@@ -47,6 +47,8 @@ std::optional<QString> ripInDrop(const QList<QUrl>& urls, QString& refusal) {
 }
 
 std::shared_ptr<DiscSource> loadRip(const QString& path, QString& error) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("nrg")) return loadCdioImage(path, error);
     return loadDiscImage(path, error);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What may be put in the virtual drive by dropping it on the player: exactly one local cue
-// sheet, disc image (.toc, .nrg) or folder of .wav/.flac files (or holding one cue sheet).
+// sheet (with its BIN image or audio files), Nero disc image (.nrg) or folder of .wav/.flac files (or holding one cue sheet).
 //
 // `ripInDrop` looks at names only, so a drag is answered at once; whether the rip really plays
 // is found when it is loaded (`loadRip`, headers only). UI thread only.

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/cd/DemoDisc.h"
-#include "platform/cd/DiscImage.h"
+#include "platform/cd/RipDrop.h"
 
 namespace corvina::cd {
 
@@ -19,7 +19,7 @@ VirtualDrive::~VirtualDrive() = default;
 
 std::unique_ptr<VirtualDrive> VirtualDrive::forPath(const QString& path) {
     QString error;
-    std::shared_ptr<DiscSource> disc = loadDiscImage(path, error);
+    std::shared_ptr<DiscSource> disc = loadRip(path, error);
     if (!disc) {
         std::fprintf(stderr, "Corvina: cannot use the disc %s: %s\n",
                      path.toLocal8Bit().constData(), error.toLocal8Bit().constData());

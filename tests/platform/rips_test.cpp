@@ -218,13 +218,14 @@ TEST_F(RipsTest, DropsAcceptOneLocalRipAndSayWhyOtherwise) {
     }
     auto url = [&](const char* name) { return QUrl::fromLocalFile(base.filePath(name)); };
     QString refusal;
-    for (const char* name : {"album", "disc.cue", "disc.toc", "disc.NRG", "cued"}) {
+    for (const char* name : {"album", "disc.cue", "disc.NRG", "cued"}) {
         EXPECT_EQ(ripInDrop({url(name)}, refusal), base.filePath(name)) << name;
         EXPECT_TRUE(refusal.isEmpty());
     }
     const QList<QList<QUrl>> refused = {
         {},
         {url("notes.txt")},
+        {url("disc.toc")},
         {url("empty")},
         {url("missing.cue")},
         {url("album"), url("disc.cue")},
@@ -236,6 +237,16 @@ TEST_F(RipsTest, DropsAcceptOneLocalRipAndSayWhyOtherwise) {
     }
     ripInDrop({url("notes.txt")}, refusal);
     EXPECT_TRUE(refusal.contains("notes.txt"));
+}
+
+TEST_F(RipsTest, ImageLibcdioCannotReadIsRefusedWithAReason) {
+    QFile junk(QDir(dir.path()).filePath("junk.nrg"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not an image");
+    junk.close();
+    QString error;
+    EXPECT_FALSE(loadRip(junk.fileName(), error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST_F(RipsTest, RipPutInTheVirtualDriveMakesItTheDefaultAndTheAliasFollows) {
