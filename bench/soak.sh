@@ -10,7 +10,8 @@ set -euo pipefail
 PLAYER=$(realpath "$1")
 SECONDS_TO_PLAY=${2:-600}
 WORK=$(mktemp -d)
-trap 'kill $BUSY $PID 2>/dev/null || true; rm -rf "$WORK"' EXIT
+BUSY=
+trap '[ -n "$BUSY" ] && kill "$BUSY" 2>/dev/null; rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/rip" "$WORK/config" "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 
