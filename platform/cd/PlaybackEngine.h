@@ -95,6 +95,7 @@ private:
     std::deque<Sector> ahead_;
     std::deque<Sector> played_;  // passed by the clock before an interruption, still to write
     long long written_ = 0;
+    long long writtenAtRestart_ = 0;  // written_ at the last play, stop or seek
     std::thread thread_;
 };
 
