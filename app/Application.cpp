@@ -8,6 +8,7 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
+#include "platform/shell/DisplayPlatform.h"
 #include "resources/Skin.h"
 
 namespace corvina {
@@ -33,6 +34,7 @@ void prepareApplicationEnvironment() {
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + runtime + "/bus");
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
+    shell::chooseDisplayPlatform();
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

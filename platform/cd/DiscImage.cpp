@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/cd/DiscNames.h"
+
 namespace corvina::cd {
 namespace {
 
@@ -47,6 +49,11 @@ struct ImageFile {
     std::unique_ptr<SNDFILE, SndCloser> sound;
     std::unique_ptr<std::FILE, FileCloser> raw;
     long long next = -1;  // the sector a read without seeking gives (compressed files seek slowly)
+    // The file's own tags (libsndfile's strings), as stored: FLAC's are UTF-8, WAV's whatever
+    // the tagging program used.
+    std::string title;
+    std::string artist;
+    std::string album;
 
     bool isOpen() const { return sound || raw; }
     void close() {
@@ -212,6 +219,13 @@ bool openAudioFile(ImageFile& file, QString& error) {
     }
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     file.floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+    auto tag = [&](int which) {
+        const char* value = sf_get_string(sound.get(), which);
+        return std::string(value ? value : "");
+    };
+    file.title = tag(SF_STR_TITLE);
+    file.artist = tag(SF_STR_ARTIST);
+    file.album = tag(SF_STR_ALBUM);
     file.channels = info.channels;
     file.sectors = (info.frames + kSamplesPerSector - 1) / kSamplesPerSector;
     return true;
@@ -249,6 +263,45 @@ bool openBinaryFile(ImageFile& file, const CueSheet& sheet, std::size_t index, Q
         return false;
     }
     return true;
+}
+
+// The disc's names: the sheet's own, then the tags of the files for what the sheet leaves out (a
+// track's tags only where its file holds that one track).
+void fillNames(DiscImage& disc, const CueSheet& sheet) {
+    std::vector<std::string> written{sheet.title, sheet.performer};
+    for (const CueTrack& track : sheet.tracks) {
+        written.push_back(track.title);
+        written.push_back(track.performer);
+    }
+    const bool sheetUtf8 = allUtf8(written);
+    std::vector<std::string> tags;
+    for (const ImageFile& file : disc.files_)
+        tags.insert(tags.end(), {file.title, file.artist, file.album});
+    const bool tagsUtf8 = allUtf8(tags);
+    auto name = [&](const std::string& own, const std::string& tag) {
+        return own.empty() ? decodeName(tag, tagsUtf8) : decodeName(own, sheetUtf8);
+    };
+
+    std::vector<int> tracksInFile(disc.files_.size());
+    for (const CueTrack& track : sheet.tracks) ++tracksInFile[track.file];
+    std::string album;
+    std::string artist;
+    bool oneArtist = true;
+    for (const ImageFile& file : disc.files_) {
+        if (album.empty()) album = file.album;
+        if (file.artist.empty()) continue;
+        if (artist.empty()) artist = file.artist;
+        oneArtist = oneArtist && file.artist == artist;
+    }
+    disc.text_.title = name(sheet.title, album);
+    disc.text_.performer = name(sheet.performer, oneArtist ? artist : std::string());
+    for (const CueTrack& track : sheet.tracks) {
+        const ImageFile& file = disc.files_[track.file];
+        const bool own = tracksInFile[track.file] == 1;
+        disc.text_.trackTitles.push_back(name(track.title, own ? file.title : std::string()));
+        disc.text_.trackPerformers.push_back(
+            name(track.performer, own ? file.artist : std::string()));
+    }
 }
 
 }  // namespace
@@ -309,12 +362,7 @@ std::shared_ptr<DiscSource> loadCueSheet(const CueSheet& sheet, const QString& f
         }
     }
 
-    disc->text_.title = text(sheet.title);
-    disc->text_.performer = text(sheet.performer);
-    for (const CueTrack& track : sheet.tracks) {
-        disc->text_.trackTitles.push_back(text(track.title));
-        disc->text_.trackPerformers.push_back(text(track.performer));
-    }
+    fillNames(*disc, sheet);
     return disc;
 }
 

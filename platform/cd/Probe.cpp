@@ -57,6 +57,11 @@ ProbeParts realParts() {
     ProbeParts parts;
     parts.listDevices = [] {
         std::vector<std::string> names;
+        // A drive or image chosen by hand stands for all the machine's drives.
+        if (const char* chosen = std::getenv("CORVINA_DRIVE"); chosen && *chosen) {
+            names.emplace_back(chosen);
+            return names;
+        }
         cdio_log_set_handler(quietLog);
         char** list = cdio_get_devices(DRIVER_DEVICE);
         for (char** device = list; device && *device; ++device) names.emplace_back(*device);
