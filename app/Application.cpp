@@ -25,6 +25,13 @@ void onTerminationSignal(int) {
 }  // namespace
 
 void prepareApplicationEnvironment() {
+    // Without a session bus in the environment, the D-Bus library would start one for the X
+    // display (dbus-launch) the moment anything looks for the bus: a process that outlives the
+    // player and a fork before the first window. A user bus, where there is one, is at its
+    // standard place; elsewhere the player does without.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") && !runtime.isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + runtime + "/bus");
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
     shell::chooseDisplayPlatform();

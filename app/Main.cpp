@@ -15,6 +15,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/registry/DriveList.h"
+#include "platform/registry/RegStore.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/RoundRectRegion.h"
 #include "resources/Skin.h"
@@ -73,6 +74,25 @@ TLCD* makeLcd(QWidget* parent, const char* name, QPoint at) {
     return lcd;
 }
 
+// A first start's settings key with its nine defaults, in one write of the store: every write
+// replaces the file and syncs it to disk, and ten of them were most of a first start's time.
+bool writeFirstSettings() {
+    const std::pair<const char*, bool> defaults[] = {
+        {"ShowSplash", true},   {"MinimizeAtStartup", false}, {"CloseAtStartup", true},
+        {"CloseOnExit", true},  {"EjectOnExit", true},        {"StopOnExit", true},
+        {"AlwaysOnTop", true},  {"Translucent", false},       {"TranslucentMenu", true}};
+    return corvina::registry::updateTree(corvina::RootKey::CurrentUser, [&](auto& tree) {
+        auto* key = &tree;
+        for (const QString& part : kSettingsKey.split(QLatin1Char('\\')))
+            key = &key->addSubkey(part);
+        for (const auto& [name, value] : defaults) {
+            key->setValue(QLatin1String(name), {corvina::registry::RegValue::Type::Dword,
+                                                value ? 1u : 0u, QString()});
+        }
+        return true;
+    });
+}
+
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
@@ -85,6 +105,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint)
     setPalette(pal);
     setAutoFillBackground(true);
     setFont(windowsFont("宋体"));
+    setAcceptDrops(true);  // rips dropped on the window go into the virtual drive (MainDrop.cpp)
 
     createComponents();
     corvina::runHandler([this] { FormCreate(this); });
@@ -280,17 +301,22 @@ void TFormMain::FormCreate(QObject*) {
     registry.closeKey();
 
     if (!registry.openKey(kSettingsKey, false)) {
-        registry.createKey(kSettingsKey);
-        registry.openKey(kSettingsKey, false);
-        registry.writeBool(QStringLiteral("ShowSplash"), true);
-        registry.writeBool(QStringLiteral("MinimizeAtStartup"), false);
-        registry.writeBool(QStringLiteral("CloseAtStartup"), true);
-        registry.writeBool(QStringLiteral("CloseOnExit"), true);
-        registry.writeBool(QStringLiteral("EjectOnExit"), true);
-        registry.writeBool(QStringLiteral("StopOnExit"), true);
-        registry.writeBool(QStringLiteral("AlwaysOnTop"), true);
-        registry.writeBool(QStringLiteral("Translucent"), false);
-        registry.writeBool(QStringLiteral("TranslucentMenu"), true);
+        if (writeFirstSettings()) {
+            registry.openKey(kSettingsKey, false);
+        } else {
+            // The store refused the one write: the same steps one by one report what failed.
+            registry.createKey(kSettingsKey);
+            registry.openKey(kSettingsKey, false);
+            registry.writeBool(QStringLiteral("ShowSplash"), true);
+            registry.writeBool(QStringLiteral("MinimizeAtStartup"), false);
+            registry.writeBool(QStringLiteral("CloseAtStartup"), true);
+            registry.writeBool(QStringLiteral("CloseOnExit"), true);
+            registry.writeBool(QStringLiteral("EjectOnExit"), true);
+            registry.writeBool(QStringLiteral("StopOnExit"), true);
+            registry.writeBool(QStringLiteral("AlwaysOnTop"), true);
+            registry.writeBool(QStringLiteral("Translucent"), false);
+            registry.writeBool(QStringLiteral("TranslucentMenu"), true);
+        }
     }
 
     if (registry.readBool(QStringLiteral("ShowSplash"))) ShowSplash();

@@ -188,6 +188,12 @@ public:
     void MenuRestorixClick(QObject* sender);
     void MenuTextoriaClick(QObject* sender);
 
+    // Puts the rip at `path` (as ripInDrop of platform/cd/RipDrop.h accepts it) into the virtual
+    // drive like a disc inserted through the player's tray: it becomes the default drive, is
+    // remembered for the next start, and the tick run at once starts playing it. Throws
+    // corvina::Error, changing nothing, when the rip cannot be played (MainDrop.cpp).
+    void InsertRip(const QString& path);
+
     // Gives the window the region of a rounded rectangle from (0, 0) to (width + 1, height + 1)
     // with corner ellipses of `ellipse` x `ellipse` pixels (0: a plain rectangle).
     void setRoundRegion(int ellipse);
@@ -206,6 +212,11 @@ protected:
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Rips dropped on either view (MainDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class MainMediaPlayer;  // the media controls' seek takes the 10-second step's path

@@ -1,13 +1,16 @@
 #include "forms/Tracks.h"
 
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <functional>
 #include <string>
 
@@ -16,6 +19,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/cd/DiscNames.h"
+#include "platform/cd/RipDrop.h"
 #include "platform/mci/Mci.h"
 #include "platform/profile/IniFile.h"
 
@@ -120,6 +124,10 @@ TFormTracks::TFormTracks(QWidget* owner)
     serialPalette.setColor(QPalette::Base, serialPalette.color(QPalette::Button));
     CDSerial->setPalette(serialPalette);
     CDSerialLabel = makeLabel(this, QStringLiteral("唱片序列号"), CDSerial, false);
+
+    // A rip dropped anywhere on the window goes into the drive (dropEvent), never into a field.
+    for (QLineEdit* edit : {NameEdit, CDArtist, CDTitle, CDSerial}) edit->setAcceptDrops(false);
+    setAcceptDrops(true);
 
     setTabOrder(CDArtist, CDTitle);
     setTabOrder(CDTitle, ListBox);
@@ -229,6 +237,32 @@ void TFormTracks::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TFormTracks::dragEnterEvent(QDragEnterEvent* event) {
+    QString refusal;
+    if (corvina::cd::ripInDrop(event->mimeData()->urls(), refusal)) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+        QToolTip::showText(mapToGlobal(event->position().toPoint()), refusal, this);
+    }
+}
+
+void TFormTracks::dropEvent(QDropEvent* event) {
+    QString refusal;
+    const std::optional<QString> rip = corvina::cd::ripInDrop(event->mimeData()->urls(), refusal);
+    if (!rip || !FormMain) return event->ignore();
+    event->acceptProposedAction();
+    corvina::runHandler([&] {
+        // The names typed so far belong to the disc shown: saved first (a failed save keeps
+        // them here and the drop is not taken), then the window shows the new disc.
+        bool canClose = true;
+        FormCloseQuery(this, canClose);
+        FormMain->InsertRip(*rip);
+        ListBox->clear();
+        FormCreate(this);
+    });
 }
 
 void TFormTracks::done(int result) {

@@ -49,6 +49,10 @@ public:
 protected:
     // Esc does nothing here: a stray Esc while naming tracks must not close the window and save.
     void keyPressEvent(QKeyEvent* event) override;
+    // A rip dropped on the window goes into the drive as on the main window; the window then
+    // shows the new disc.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void loadSelectedRow();

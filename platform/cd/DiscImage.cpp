@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/cd/DiscNames.h"
@@ -32,21 +33,42 @@ struct ByteRun {
     int bytes;
 };
 
+// A file of the rip. Opening the disc reads only its header; the file itself is opened when it
+// is first played, on the playback thread, and closed again once playback moves to another file,
+// so a rip of 99 compressed tracks holds one decoder at a time.
 struct ImageFile {
     QString path;
-    std::unique_ptr<SNDFILE, SndCloser> sound;
+    bool binary = false;
     int channels = 2;
-    std::unique_ptr<std::FILE, FileCloser> raw;
+    bool floating = false;  // float or double samples, read as floats and scaled here
     bool bigEndian = false;
     std::vector<ByteRun> runs;
     long long sectors = 0;
+
+    // Playback thread only.
+    std::unique_ptr<SNDFILE, SndCloser> sound;
+    std::unique_ptr<std::FILE, FileCloser> raw;
     long long next = -1;  // the sector a read without seeking gives (compressed files seek slowly)
     // The file's own tags (libsndfile's strings), as stored: FLAC's are UTF-8, WAV's whatever
     // the tagging program used.
     std::string title;
     std::string artist;
     std::string album;
+
+    bool isOpen() const { return sound || raw; }
+    void close() {
+        sound.reset();
+        raw.reset();
+        next = -1;
+    }
 };
+
+// Float samples at their own level: full scale is +-1.0, as libsndfile's own conversion of 16-bit
+// samples to floats divides by 32768. Louder samples clip.
+std::int16_t fromFloat(float value) {
+    const float scaled = std::nearbyint(value * 32768.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
 
 struct Segment {
     int start;   // absolute frame
@@ -84,6 +106,7 @@ public:
     std::vector<ImageFile> files_;
     std::vector<Segment> segments_;
     bool complained_ = false;
+    int open_ = -1;  // the file now open for reading (playback thread)
 
     const Toc& toc() const override { return toc_; }
     std::optional<CdText> cdText() const override { return text_; }
@@ -98,6 +121,10 @@ public:
         const Segment& seg = *(after - 1);
         if (seg.file < 0 || frame >= seg.start + seg.length) return true;
         ImageFile& file = files_[static_cast<std::size_t>(seg.file)];
+        if (open_ != seg.file) {
+            if (open_ >= 0) files_[static_cast<std::size_t>(open_)].close();
+            open_ = seg.file;
+        }
         if (readFrom(file, seg.fileSector + (frame - seg.start), out)) return true;
         if (!complained_) {
             complained_ = true;
@@ -108,7 +135,21 @@ public:
     }
 
 private:
+    static bool openForReading(ImageFile& file) {
+        const QByteArray name = QFile::encodeName(file.path);
+        if (file.binary) {
+            file.raw.reset(std::fopen(name.constData(), "rb"));
+        } else {
+            SF_INFO info{};
+            file.sound.reset(sf_open(name.constData(), SFM_READ, &info));
+            // A file replaced by another of a different shape since the disc was opened.
+            if (file.sound && info.channels != file.channels) file.sound.reset();
+        }
+        return file.isOpen();
+    }
+
     static bool readFrom(ImageFile& file, long long sector, std::int16_t* out) {
+        if (!file.isOpen() && !openForReading(file)) return false;
         if (file.sound) {
             if (sector != file.next &&
                 sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) {
@@ -116,6 +157,16 @@ private:
                 return false;
             }
             file.next = sector + 1;
+            if (file.floating) {
+                float samples[2 * kSamplesPerSector] = {};
+                if (sf_readf_float(file.sound.get(), samples, kSamplesPerSector) < 0) return false;
+                for (int i = 0; i < kSamplesPerSector; ++i) {
+                    const int left = file.channels == 2 ? 2 * i : i;
+                    out[2 * i] = fromFloat(samples[left]);
+                    out[2 * i + 1] = fromFloat(samples[file.channels == 2 ? left + 1 : left]);
+                }
+                return true;
+            }
             if (file.channels == 2) {
                 return sf_readf_short(file.sound.get(), out, kSamplesPerSector) >= 0;
             }
@@ -140,11 +191,13 @@ private:
     }
 };
 
+// Reads the file's header only; the file is closed again until it is played.
 bool openAudioFile(ImageFile& file, QString& error) {
     SF_INFO info{};
-    file.sound.reset(sf_open(QFile::encodeName(file.path).constData(), SFM_READ, &info));
+    const std::unique_ptr<SNDFILE, SndCloser> sound(
+        sf_open(QFile::encodeName(file.path).constData(), SFM_READ, &info));
     const QString name = QFileInfo(file.path).fileName();
-    if (!file.sound) {
+    if (!sound) {
         error = name + ": " + QString::fromLocal8Bit(sf_strerror(nullptr));
         return false;
     }
@@ -164,9 +217,10 @@ bool openAudioFile(ImageFile& file, QString& error) {
         error = name + QStringLiteral(" holds no audio");
         return false;
     }
-    sf_command(file.sound.get(), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    file.floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     auto tag = [&](int which) {
-        const char* value = sf_get_string(file.sound.get(), which);
+        const char* value = sf_get_string(sound.get(), which);
         return std::string(value ? value : "");
     };
     file.title = tag(SF_STR_TITLE);
@@ -179,12 +233,13 @@ bool openAudioFile(ImageFile& file, QString& error) {
 
 bool openBinaryFile(ImageFile& file, const CueSheet& sheet, std::size_t index, QString& error) {
     const QString name = QFileInfo(file.path).fileName();
-    file.raw.reset(std::fopen(QFile::encodeName(file.path).constData(), "rb"));
-    if (!file.raw || fseeko(file.raw.get(), 0, SEEK_END) != 0) {
+    file.binary = true;
+    const QFileInfo info(file.path);
+    if (!info.isReadable()) {
         error = name + QStringLiteral(": cannot be opened");
         return false;
     }
-    const long long size = ftello(file.raw.get());
+    const long long size = info.size();
     for (const CueTrack& track : sheet.tracks) {
         if (track.file != index) continue;
         if (file.runs.empty()) {

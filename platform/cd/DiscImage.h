@@ -16,7 +16,8 @@
 namespace corvina::cd {
 
 // The disc at `path` (a .cue file or a folder), or null with `error` saying why it cannot be
-// played. Only opens and checks the files; their audio is read as it is played.
+// played. Reads only the files' headers; each file is opened again and decoded by the thread
+// that plays it (readSector), one file at a time.
 std::shared_ptr<DiscSource> loadDiscImage(const QString& path, QString& error);
 
 // The disc a parsed sheet describes; files are looked up relative to `folder`.

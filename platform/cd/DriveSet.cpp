@@ -1,6 +1,9 @@
 #include "platform/cd/DriveSet.h"
 
+#include <algorithm>
+
 #include "platform/cd/Probe.h"
+#include "platform/cd/VirtualDrive.h"
 
 namespace corvina::cd {
 
@@ -36,6 +39,20 @@ Drive* DriveSet::byRoot(const QString& root) const {
     for (const auto& slot : drives_)
         if (slot.letter == letter) return slot.drive.get();
     return nullptr;
+}
+
+VirtualDrive* DriveSet::virtualDrive() const {
+    for (const auto& slot : drives_)
+        if (auto* drive = dynamic_cast<VirtualDrive*>(slot.drive.get())) return drive;
+    return nullptr;
+}
+
+void DriveSet::makeDefault(Drive* drive) {
+    auto slot = std::find_if(drives_.begin(), drives_.end(),
+                             [&](const DriveSlot& s) { return s.drive.get() == drive; });
+    if (slot == drives_.end() || slot == drives_.begin()) return;
+    drives_.front().drive->stop();
+    std::rotate(drives_.begin(), slot, slot + 1);
 }
 
 std::optional<std::uint32_t> volumeSerial(const QString& root) {

@@ -2,13 +2,10 @@
 // The machine's CD drives, each with a drive letter, and the default drive that
 // "open cdaudio" names implicitly.
 //
-// Built once at start (`DriveSet::instance()` probes on first use):
-//   CORVINA_DISC=PATH  a virtual drive holding that .cue file or folder of rips, the default;
-//   CORVINA_DISC=      (set, empty) an empty virtual drive, the default;
-//   unset              the real drives (libcdio) in device order, the first one holding a disc
-//                      the default (else the first one); with no real drive at all, a virtual
-//                      drive with the built-in demo disc.
-// Letters are given from D: in order, the default drive first. Tests install their own set.
+// Built once at start (`DriveSet::instance()` probes on first use, see Probe.h), without waiting
+// for any drive. There is at most one virtual drive: it takes the rips users drop on the player.
+// Letters are given from D: in the order of the probe, the default drive first; they stay with
+// their drives for the run. Tests install their own set.
 //
 // UI thread only.
 #include <QChar>
@@ -21,6 +18,8 @@
 #include "platform/cd/Drive.h"
 
 namespace corvina::cd {
+
+class VirtualDrive;
 
 struct DriveSlot {
     QChar letter;  // 'D', 'E', ...
@@ -36,6 +35,11 @@ public:
     const std::vector<DriveSlot>& drives() const { return drives_; }
     Drive* defaultDrive() const { return drives_.empty() ? nullptr : drives_.front().drive.get(); }
     Drive* byRoot(const QString& root) const;  // "E:" or "E:\"; nullptr when unknown
+    // The set's virtual drive (the first one), nullptr when it has none.
+    VirtualDrive* virtualDrive() const;
+    // Makes `drive` (one of the set's) the default: it moves to the front of the list with its
+    // letter, and the drive that was the default stops playing. "open cdaudio" aliases follow.
+    void makeDefault(Drive* drive);
 
 private:
     static DriveSet& storage();

@@ -6,7 +6,8 @@
 // thread reads sectors ahead (up to two seconds) and hands each to the output when the clock
 // reaches it (ahead by the output's lead for a real device), silencing the channels that are
 // off. When the thread falls more than a second behind (a slow read, a stalled device) it skips
-// to the clock rather than playing stale sound late.
+// to the clock rather than playing stale sound late. The thread sleeps until the output next
+// wants sound (a few sectors at a time), not on a fixed beat.
 //
 // Threading: the control calls (play, stop, seek, position, ...) come from the UI thread and only
 // take the engine's lock briefly; reads and writes happen on the playback thread without it.
@@ -64,7 +65,12 @@ private:
         std::vector<std::int16_t> samples;
     };
     int clockFrameLocked() const;
+    void keepPlayedLocked();
     void restartLocked();
+    // How long the thread may sleep before the output wants its next sectors.
+    std::chrono::nanoseconds untilDueLocked() const;
+    // Silences the channels that are off and hands the sector to the output (without the lock).
+    void writeUnlocked(Sector& sector, bool left, bool right);
     // One piece of work; false when nothing is due. Releases the lock around I/O.
     bool stepLocked(std::unique_lock<std::mutex>& lock);
     void run();
@@ -87,7 +93,9 @@ private:
     bool dropPending_ = false;
     int nextRead_ = 0;
     std::deque<Sector> ahead_;
+    std::deque<Sector> played_;  // passed by the clock before an interruption, still to write
     long long written_ = 0;
+    long long writtenAtRestart_ = 0;  // written_ at the last play, stop or seek
     std::thread thread_;
 };
 

@@ -1,7 +1,18 @@
 #pragma once
-// The drives the machine offers, found as DriveSet.h describes (CORVINA_DISC, real drives, the
-// demo disc), the default drive first. DriveSet::instance() calls it once; it may block while
-// real drives are asked for their discs.
+// The drives the machine offers, the default drive first, found without waiting for any drive:
+//   CORVINA_DISC=PATH  only the virtual drive, holding that rip (for this run; it is remembered
+//                      like any rip put in the drive);
+//   CORVINA_DISC=      only the virtual drive, empty;
+//   unset              the virtual drive holding the remembered rip, if one is remembered,
+//                      then the real drives (libcdio) in device order; else the real drives and
+//                      after them an empty virtual drive for rips dropped on the player; with no
+//                      real drive and no rip, the virtual drive holding the built-in demo disc.
+// A rip put in the virtual drive while the player runs makes it the default (DriveSet).
+// Real drives answer as empty drives until they have been opened on their own threads.
+// A remembered rip that is gone or unusable leaves the virtual drive empty: the rip is
+// forgotten and the reason is shown once, through the error report, when the event loop runs.
+#include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -9,6 +20,16 @@
 
 namespace corvina::cd {
 
-std::vector<std::unique_ptr<Drive>> probeDrives();
+struct ProbeParts {
+    // The machine's CD devices by name, listed without opening them.
+    std::function<std::vector<std::string>()> listDevices;
+    // The backend of one device; runs on the drive's own thread and may block.
+    std::function<std::unique_ptr<Drive>(const std::string& device)> openDevice;
+};
+
+// libcdio's devices and CdioDrive.
+ProbeParts realParts();
+
+std::vector<std::unique_ptr<Drive>> probeDrives(const ProbeParts& parts = realParts());
 
 }  // namespace corvina::cd

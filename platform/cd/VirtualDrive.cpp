@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/cd/DemoDisc.h"
-#include "platform/cd/DiscImage.h"
+#include "platform/cd/RipDrop.h"
 
 namespace corvina::cd {
 
@@ -19,12 +19,26 @@ VirtualDrive::~VirtualDrive() = default;
 
 std::unique_ptr<VirtualDrive> VirtualDrive::forPath(const QString& path) {
     QString error;
-    std::shared_ptr<DiscSource> disc = loadDiscImage(path, error);
+    std::shared_ptr<DiscSource> disc = loadRip(path, error);
     if (!disc) {
         std::fprintf(stderr, "Corvina: cannot use the disc %s: %s\n",
                      path.toLocal8Bit().constData(), error.toLocal8Bit().constData());
     }
-    return std::make_unique<VirtualDrive>(QStringLiteral("CORVINA VIRTUAL DRIVE"), disc);
+    auto drive = std::make_unique<VirtualDrive>(QStringLiteral("CORVINA VIRTUAL DRIVE"), disc);
+    if (disc) drive->ripPath_ = path;
+    return drive;
+}
+
+void VirtualDrive::insert(std::shared_ptr<DiscSource> disc, const QString& path) {
+    disc_ = std::move(disc);
+    ripPath_ = disc_ ? path : QString();
+    if (!ripPath_.isEmpty()) description_ = QStringLiteral("CORVINA VIRTUAL DRIVE");
+    doorOpen_ = false;
+    if (engine_) {
+        engine_->setDisc(disc_);
+    } else if (disc_) {
+        engine_ = std::make_unique<PlaybackEngine>(disc_, audio::AudioOutput::shared());
+    }
 }
 
 std::unique_ptr<VirtualDrive> VirtualDrive::withDemoDisc() {
@@ -43,7 +57,7 @@ void VirtualDrive::setDoorOpen(bool open) {
     if (open == doorOpen_) return;
     doorOpen_ = open;
     // The disc comes back as if put in afresh: stopped at its first track.
-    if (engine_) engine_->seek(disc_->toc().firstFrame());
+    if (engine_ && disc_) engine_->seek(disc_->toc().firstFrame());
 }
 
 std::optional<Toc> VirtualDrive::toc() const {

@@ -23,6 +23,13 @@ public:
     static std::unique_ptr<VirtualDrive> forPath(const QString& path);
     static std::unique_ptr<VirtualDrive> withDemoDisc();
 
+    // Puts `disc` in, as a disc inserted by hand: whatever played stops, the tray closes and
+    // the new disc waits at its first track. `path` is the rip's (empty for the demo disc);
+    // a null disc leaves the drive empty.
+    void insert(std::shared_ptr<DiscSource> disc, const QString& path);
+    // The rip in the drive, tray open or not (empty: none, or the demo disc).
+    QString ripPath() const { return ripPath_; }
+
     QString description() const override;
     bool isDoorOpen() const override;
     void setDoorOpen(bool open) override;
@@ -36,11 +43,12 @@ public:
     std::optional<CdText> cdText() const override;
 
 private:
-    bool usable() const { return engine_ && !doorOpen_; }
+    bool usable() const { return engine_ && disc_ && !doorOpen_; }
 
     QString description_;
     std::shared_ptr<DiscSource> disc_;
     std::unique_ptr<PlaybackEngine> engine_;
+    QString ripPath_;
     bool doorOpen_ = false;
 };
 

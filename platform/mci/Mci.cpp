@@ -79,13 +79,13 @@ bool driveShared(const Device& device) {
                          [&](const Device& d) { return d.drive == device.drive; }) > 1;
 }
 
-// The drive set may have been replaced since the alias was opened (tests install their own
-// drives); the alias then follows the new default drive instead of keeping a stale pointer.
+// "open cdaudio" names the default drive, so the alias follows it: when the drive set is
+// replaced (tests install their own drives) or another drive becomes the default (a rip put in
+// the virtual drive), never keeping a stale pointer.
 cd::Drive* liveDrive(Device& device) {
-    const cd::DriveSet& set = cd::DriveSet::instance();
-    for (const cd::DriveSlot& slot : set.drives())
-        if (slot.drive.get() == device.drive) return device.drive;
-    device.drive = set.defaultDrive();
+    cd::Drive* drive = cd::DriveSet::instance().defaultDrive();
+    if (drive == device.drive) return drive;
+    device.drive = drive;
     if (device.drive) device.drive->setChannels(device.left, device.right);
     return device.drive;
 }

@@ -38,6 +38,31 @@ QByteArray wav(int frames, qint16 value, int rate = 44100, int channels = 2) {
     return out + data;
 }
 
+// A 32-bit float WAV (format 3) of `frames` stereo frames whose samples are all `value`.
+QByteArray floatWav(int frames, float value) {
+    QByteArray data;
+    quint32 bits = 0;
+    std::memcpy(&bits, &value, 4);
+    for (int i = 0; i < frames * 2; ++i) putLe(data, bits, 4);
+    QByteArray out("RIFF");
+    putLe(out, 36 + data.size(), 4);
+    out += "WAVEfmt ";
+    putLe(out, 16, 4);
+    putLe(out, 3, 2);
+    putLe(out, 2, 2);
+    putLe(out, 44100, 4);
+    putLe(out, 44100 * 8, 4);
+    putLe(out, 8, 2);
+    putLe(out, 32, 2);
+    out += "data";
+    putLe(out, data.size(), 4);
+    return out + data;
+}
+
+int openFiles() {
+    return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
 class DiscImageTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
@@ -170,6 +195,41 @@ TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
     EXPECT_FALSE(drive->play(150, 160));
 }
 
+TEST_F(DiscImageTest, FloatRipsPlayAtTheirOwnLevel) {
+    // A quiet float rip stays quiet: a quarter of full scale is a quarter of full scale, not
+    // stretched to the loudest sample of the file.
+    write("quiet.wav", floatWav(588 * 4, 0.25f));
+    write("loud.wav", floatWav(588, -1.5f));
+    auto quiet = load("quiet.wav");
+    ASSERT_TRUE(quiet) << error.toStdString();
+    EXPECT_EQ(sampleAt(*quiet, 151), 8192);
+    EXPECT_EQ(sampleAt(*quiet, 152, 1), 8192);
+    auto loud = load("loud.wav");
+    ASSERT_TRUE(loud) << error.toStdString();
+    EXPECT_EQ(sampleAt(*loud, 150), -32768);  // clipped, not wrapped
+}
+
+TEST_F(DiscImageTest, OpeningReadsHeadersAndPlayingHoldsOneFileOpen) {
+    QDir().mkpath(path("rip"));
+    for (int t = 1; t <= 12; ++t)
+        write(QStringLiteral("rip/%1.wav").arg(t), wav(588 * 2, qint16(t * 100)));
+    const int before = openFiles();
+    auto disc = load("rip");
+    ASSERT_TRUE(disc) << error.toStdString();
+    EXPECT_EQ(openFiles(), before);  // nothing kept open by opening the disc
+    for (int frame = 150; frame < disc->toc().leadOut; ++frame) {
+        sampleAt(*disc, frame);
+        EXPECT_LE(openFiles(), before + 1) << frame;
+    }
+    EXPECT_EQ(sampleAt(*disc, 150 + 2 * 6), 700);
+    EXPECT_EQ(sampleAt(*disc, 150), 100);  // back to an earlier file
+
+    // A file that goes away after the disc was opened plays as silence.
+    QFile::remove(path("rip/3.wav"));
+    EXPECT_EQ(sampleAt(*disc, 150 + 2 * 2), 0);
+    EXPECT_EQ(sampleAt(*disc, 150 + 2 * 3), 400);
+}
+
 TEST(CueSheet, ReportsTheLineOfAMistake) {
     std::string error;
     EXPECT_FALSE(parseCueSheet("FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", error));
@@ -196,37 +256,3 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
 
 }  // namespace
 
-namespace {
-
-// What CORVINA_DISC chooses (this machine has no CD drive the tests could rely on).
-TEST(Probe, ConfiguredDiscEmptyDriveOrDemoDisc) {
-    const QByteArray saved = qgetenv("CORVINA_DISC");
-    const bool wasSet = qEnvironmentVariableIsSet("CORVINA_DISC");
-    QTemporaryDir dir;
-    QFile file(QDir(dir.path()).filePath("1.wav"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(wav(588 * 75, 7));
-    file.close();
-
-    qputenv("CORVINA_DISC", dir.path().toLocal8Bit());
-    auto drives = probeDrives();
-    ASSERT_EQ(drives.size(), 1u);
-    ASSERT_TRUE(drives[0]->toc());
-    EXPECT_EQ(drives[0]->toc()->leadOut, 150 + 75);
-
-    qputenv("CORVINA_DISC", "");
-    drives = probeDrives();
-    ASSERT_EQ(drives.size(), 1u);
-    EXPECT_FALSE(drives[0]->toc());
-
-    qunsetenv("CORVINA_DISC");
-    drives = probeDrives();
-    ASSERT_FALSE(drives.empty());
-    if (drives.size() == 1) {  // no real drive: the demo disc
-        ASSERT_TRUE(drives[0]->toc());
-        EXPECT_GE(drives[0]->toc()->trackCount(), 4);
-    }
-    if (wasSet) qputenv("CORVINA_DISC", saved);
-}
-
-}  // namespace

@@ -199,6 +199,27 @@ TEST_F(EngineTest, UnreadableSectorPlaysAsSilenceAndLateSoundIsSkipped) {
     EXPECT_LT(writtenFrames().size(), 20u);
 }
 
+// The thread sleeps between batches of sectors; a stop between two batches still leaves the
+// clock-paced output holding exactly the frames the position passed.
+TEST_F(EngineTest, ThreadedPacedOutputHoldsExactlyWhatWasPlayed) {
+    PlaybackEngine threaded(disc, output);
+    for (int round = 0; round < 3; ++round) {
+        capture.samples.clear();
+        const long long before = threaded.sectorsWritten();
+        threaded.play(150, 1050);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 7 * round));
+        threaded.stop();
+        const int played = threaded.position() - 150;
+        for (int i = 0; i < 200 && threaded.sectorsWritten() - before < played; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        std::vector<int> expected;
+        for (int f = 150; f < 150 + played; ++f) expected.push_back(f);
+        ASSERT_EQ(threaded.sectorsWritten() - before, played);
+        EXPECT_EQ(writtenFrames(), expected);
+    }
+}
+
 TEST_F(EngineTest, VirtualDriveTrayHidesAndRestoresTheDisc) {
     VirtualDrive drive("test", disc, std::make_unique<PlaybackEngine>(disc, output, clock, false));
     ASSERT_TRUE(drive.play(450, 750));

@@ -1,0 +1,55 @@
+#include "platform/cd/RememberedDisc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+
+#include "platform/registry/RegStore.h"
+
+namespace corvina::cd {
+namespace {
+
+constexpr qint64 kLongestPath = 64 * 1024;
+
+}  // namespace
+
+QString rememberedDiscFile() {
+    return registry::storeFolder() + QStringLiteral("/VirtualDisc");
+}
+
+std::optional<QString> rememberedDisc(QString& problem) {
+    problem.clear();
+    const QString name = rememberedDiscFile();
+    QFile file(name);
+    if (!file.exists()) return std::nullopt;
+    if (QFileInfo(name).isDir() || !file.open(QIODevice::ReadOnly)) {
+        problem = QStringLiteral("%1 cannot be read").arg(QDir::toNativeSeparators(name));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(kLongestPath + 1);
+    const QString path = QString::fromUtf8(bytes).section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (bytes.size() > kLongestPath || path.isEmpty() || QDir::isRelativePath(path) ||
+        path.contains(QChar::ReplacementCharacter)) {
+        problem = QStringLiteral("%1 holds no path of a rip").arg(name);
+        return std::nullopt;
+    }
+    return path;
+}
+
+bool rememberDisc(const QString& path) {
+    const QString name = rememberedDiscFile();
+    if (path.isEmpty()) return !QFile::exists(name) || QFile::remove(name);
+    QDir().mkpath(registry::storeFolder());
+    QSaveFile file(name);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(path.toUtf8() + '\n');
+        if (file.commit()) return true;
+    }
+    std::fprintf(stderr, "Corvina: cannot remember the rip in %s: %s\n",
+                 QFile::encodeName(name).constData(), file.errorString().toLocal8Bit().constData());
+    return false;
+}
+
+}  // namespace corvina::cd
