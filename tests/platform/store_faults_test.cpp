@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -64,11 +66,17 @@ protected:
 
     // Runs `save(generation)` for generation after generation in a child process, kills it with
     // SIGKILL after a random pause, and calls `check` after each kill with the first generation
-    // the child was to save. Returns the number of kills.
+    // the child was to save. The pauses reach over about three saves, as long as one save takes
+    // here (sanitizers and a busy disk make it slower).
     void killWhileSaving(const std::function<void(int)>& save,
                          const std::function<void(int)>& check, int& nextGeneration) {
-        std::mt19937 random(20);                            // fixed: a failure repeats
-        std::uniform_int_distribution<int> pause(0, 8000);  // microseconds
+        QElapsedTimer timer;
+        timer.start();
+        save(nextGeneration);
+        const int saveMicroseconds = int(timer.nsecsElapsed() / 1000);
+        check(nextGeneration);
+        std::mt19937 random(20);  // fixed: a failure repeats
+        std::uniform_int_distribution<int> pause(0, std::max(2000, 3 * saveMicroseconds));
         for (int run = 0; run < killRuns(); ++run) {
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
