@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <QStringEncoder>
+
 #include "platform/profile/ProfileText.h"
 
 using corvina::profile::decodeText;
@@ -19,22 +21,35 @@ QString oneLine(QString text) {
     return text;
 }
 
+bool gbkOnly(const QString& text) {
+    QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
+    (void)gbk.encode(text);
+    return !gbk.hasError();
+}
+
 }  // namespace
 
-// Input: four length bytes (section, key, and two for the value), then the section name, the
-// key and the value, then the file. One value in eight is long enough to reach the cut (long
-// values that GBK cannot hold encode slowly, so not all of them).
+// Input: three length bytes (section, key, value) and a fourth that makes one value in eight
+// long, then the section name, the key and the value, then the file. A long value is the value
+// repeated to 1984-2112 bytes, so that reads reach the 2047-byte cut while inputs stay short.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
-    const std::size_t valueLength =
-        data[3] < 0xE0 ? data[2] % 64u : 1984u + (data[3] - 0xE0u) * 4u + data[2] % 64u;
-    const std::size_t lengths[3] = {data[0] % 16u, data[1] % 16u, valueLength};
+    const std::size_t lengths[3] = {data[0] % 16u, data[1] % 16u, data[2] % 64u};
     std::size_t pos = 4;
     QString parts[3];
+    std::size_t valueBytes = 0;
     for (int i = 0; i < 3; ++i) {
         const std::size_t n = std::min(lengths[i], size - pos);
         parts[i] = decodeText(QByteArrayView(data + pos, static_cast<qsizetype>(n)));
         pos += n;
+        valueBytes = n;
+    }
+    // Only text GBK holds: other text is encoded one character at a time, and a long one would
+    // leave the target crawling.
+    if (data[3] >= 0xE0 && valueBytes > 0 && gbkOnly(parts[2])) {
+        const std::size_t wanted = 1984u + (data[3] - 0xE0u) * 4u;
+        parts[2] =
+            parts[2].repeated(static_cast<qsizetype>((wanted + valueBytes - 1) / valueBytes));
     }
     const QString& section = parts[0];
     const QString& key = parts[1];
