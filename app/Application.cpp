@@ -8,6 +8,7 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
+#include "platform/shell/DisplayPlatform.h"
 #include "resources/Skin.h"
 
 namespace corvina {
@@ -26,6 +27,7 @@ void onTerminationSignal(int) {
 void prepareApplicationEnvironment() {
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
+    shell::chooseDisplayPlatform();
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

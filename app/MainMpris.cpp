@@ -2,9 +2,11 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "app/Main.h"
+#include "components/RXSlider.h"
 #include "platform/ErrorReport.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/mpris/Mpris.h"
@@ -30,6 +32,9 @@ public:
 
     corvina::mpris::PlayerState state() const override {
         corvina::mpris::PlayerState s;
+        // The volume bar's value, with or without a disc.
+        s.volume = form_.VolumeBar->Value() / 65535.0;
+        s.volumeSettable = true;
         s.discPresent = form_.DiscPresent;
         if (!s.discPresent) return s;
         if (form_.Playing) s.status = QStringLiteral("Playing");
@@ -74,8 +79,10 @@ public:
             if (form_.DiscPresent && ms != 0) form_.rewindOrForward(ms);
         });
     }
-    // The volume bar is not part of the window yet: the volume is announced as full and fixed.
-    void setVolume(double) override {}
+    // As if the bar had been moved there: the mixer line follows through its change handler.
+    void setVolume(double volume) override {
+        run([this, volume] { form_.VolumeBar->setValue(int(std::lround(volume * 65535))); });
+    }
 
 private:
     // The current track's name as the next tick will show it (the window's own `TrackName`

@@ -51,6 +51,11 @@ void AudioOutput::prepare() {
 void AudioOutput::write(const std::int16_t* samples, int frames) {
     std::lock_guard lock(mutex_);
     if (!ensureOpen()) return;
+    if (!gain_.isUnity()) {
+        scaled_.assign(samples, samples + std::size_t(frames) * kChannels);
+        gain_.apply(scaled_.data(), frames);
+        samples = scaled_.data();
+    }
     std::string error;
     if (!sink_->write(samples, frames, error)) fail(error);
 }

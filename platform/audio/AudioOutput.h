@@ -12,8 +12,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/audio/AudioSink.h"
+#include "platform/audio/Gain.h"
 
 namespace corvina::audio {
 
@@ -33,12 +35,15 @@ public:
     // Opens the device now rather than when sound first comes (a capture file then exists, and
     // a missing device is reported, from the start). May block briefly.
     void prepare();
-    // Plays `frames` stereo frames; silently dropped while the device is unavailable.
+    // Plays `frames` stereo frames through the gain stage; silently dropped while the device is
+    // unavailable.
     void write(const std::int16_t* samples, int frames);
     // Throws away what the device still holds.
     void drop();
     // See AudioSink::leadSectors (the last opened sink's answer; 0 before any). Never waits.
     int leadSectors();
+    // The CD line's volume: set from any thread (the mixer, on the UI thread).
+    Gain& gain() { return gain_; }
 
 private:
     bool ensureOpen();
@@ -49,6 +54,8 @@ private:
     Opener opener_;
     std::chrono::milliseconds retry_;
     std::unique_ptr<AudioSink> sink_;
+    Gain gain_;
+    std::vector<std::int16_t> scaled_;  // the gain's output, reused between writes
     std::atomic<int> lead_ = 0;  // read without the lock: asked while another thread writes
     bool reported_ = false;
     std::chrono::steady_clock::time_point nextTry_{};
