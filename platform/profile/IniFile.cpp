@@ -137,7 +137,9 @@ Loaded load(const QString& path) {
 bool writeAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    // The write may only fill a buffer; the flush is where a full disk shows. A flush that
+    // fails inside commit() goes unnoticed, and an empty file would take the old one's place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

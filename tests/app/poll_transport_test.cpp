@@ -123,6 +123,28 @@ TEST_F(PollTest, RewindNearTheStartSendsANegativePositionAndNothingMoves) {
     EXPECT_EQ(form.PositionText, QStringLiteral("00:13"));
 }
 
+TEST_F(PollTest, RewindAndForwardWhilePausedOrStoppedOnlySeek) {
+    TFormMain& form = startNineTracks();
+    play(3 * kMinute + 40 * kSecond);  // 00:40 into track 2
+    for (auto halt : {&TFormMain::CDPause, &TFormMain::CDStop}) {
+        (form.*halt)(nullptr);
+        const QString status = form.LabelStatus->Caption();
+        for (auto step : {&TFormMain::CDForward, &TFormMain::CDRewind}) {
+            takeCommands();
+            (form.*step)(nullptr);
+            const QStringList sent = takeCommands();
+            ASSERT_GE(sent.size(), 3);
+            EXPECT_TRUE(sent.at(2).startsWith("seek CorvinaCD to ")) << sent.at(2).toStdString();
+            EXPECT_FALSE(sent.filter("play").size()) << sent.join(", ").toStdString();
+            EXPECT_FALSE(drive_->isPlaying());
+            EXPECT_FALSE(form.Playing);
+            EXPECT_EQ(form.LabelStatus->Caption(), status);
+            tick();  // the next poll does not start it either
+            EXPECT_FALSE(drive_->isPlaying());
+        }
+    }
+}
+
 TEST_F(PollTest, StopThenPlayRestartsTheTrack) {
     TFormMain& form = startNineTracks();
     play(3 * kMinute + 40 * kSecond);

@@ -176,8 +176,17 @@ TEST(ScrollingText, DisabledStandsStillAndLetsPressesThrough) {
     text->setVisible(true);
     EXPECT_TRUE(text->isEnabled());
 
+    // The speed is the tick interval: none stops the text, a long one holds it for now, and a
+    // short one moves it again. (Left alone, the 50 ms default would move it in each wait.)
+    text->setSpeed(0);
+    int before = text->ScrollPosition();
+    QTest::qWait(200);
+    EXPECT_EQ(text->ScrollPosition(), before);
+    text->setSpeed(60000);
+    QTest::qWait(200);
+    EXPECT_EQ(text->ScrollPosition(), before);
     text->setSpeed(20);
-    const int before = text->ScrollPosition();
+    before = text->ScrollPosition();
     QTest::qWait(200);
     EXPECT_LT(text->ScrollPosition(), before);
 }

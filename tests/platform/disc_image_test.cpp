@@ -181,13 +181,18 @@ TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
     load("many.cue");
     EXPECT_TRUE(error.contains("99"));
 
-    // A cut-off file plays what it holds; reading past it is silence, not a crash.
+    // A cut-off file plays what it holds (1000 bytes: 250 stereo frames, in the first sector);
+    // the rest of that sector is silence, not a crash.
     auto cut = load("truncated.wav");
-    if (cut) {
-        std::vector<std::int16_t> s(2 * kSamplesPerSector);
-        for (int f = cut->toc().firstFrame(); f < cut->toc().leadOut; ++f)
-            cut->readSector(f, s.data());
-    }
+    ASSERT_TRUE(cut) << error.toStdString();
+    ASSERT_EQ(cut->toc().trackCount(), 1);
+    EXPECT_EQ(cut->toc().leadOut, 151);
+    std::vector<std::int16_t> s(2 * kSamplesPerSector, -1);
+    EXPECT_TRUE(cut->readSector(150, s.data()));
+    EXPECT_EQ(s[2 * 249], 5);
+    EXPECT_EQ(s[2 * 250 + 1], 0);
+    EXPECT_EQ(s[2 * kSamplesPerSector - 1], 0);
+    EXPECT_TRUE(cut->readSector(151, s.data()));  // past the lead-out
 
     // A drive given a bad disc is an empty drive.
     auto drive = VirtualDrive::forPath(path("garbage.cue"));
@@ -252,6 +257,31 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->files.at(0).name, "a b.wav");
     EXPECT_EQ(sheet->tracks.at(0).index01, (60 + 2) * 75 + 3);
+}
+
+// A second has 75 frames and a minute 60 seconds, in every time a sheet gives.
+TEST(CueSheet, TimesHoldAtMost59SecondsAnd74Frames) {
+    std::string error;
+    for (const std::string command : {"INDEX 01", "PREGAP", "POSTGAP"}) {
+        const bool index = command == "INDEX 01";
+        auto sheet = [&](const char* time) {
+            return parseCueSheet("FILE a.wav WAVE\nTRACK 01 AUDIO\n" +
+                                     std::string(index ? "" : "INDEX 01 00:00:00\n") + command +
+                                     " " + time + "\n",
+                                 error);
+        };
+        for (const char* bad : {"00:00:75", "00:60:00", "00:61:00", "01:00:99", "00:5:-1"}) {
+            EXPECT_FALSE(sheet(bad)) << command << " " << bad;
+            EXPECT_EQ(error.rfind(index ? "line 3: bad" : "line 4: bad", 0), 0u) << error;
+        }
+        const auto good = sheet("12:59:74");
+        ASSERT_TRUE(good) << command << ": " << error;
+        const CueTrack& track = good->tracks.at(0);
+        const int frames = index                 ? track.index01
+                           : command == "PREGAP" ? track.pregap
+                                                 : track.postgap;
+        EXPECT_EQ(frames, (12 * 60 + 59) * 75 + 74) << command;
+    }
 }
 
 }  // namespace
