@@ -12,6 +12,7 @@
 #include "components/LCD.h"
 #include "components/ScrollingText.h"
 #include "components/SuperButton.h"
+#include "components/TrayIcon.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/registry/DriveList.h"
@@ -315,7 +316,7 @@ void TFormMain::FormCreate(QObject*) {
     minimizeHooked_ = true;
     LoadVolume();
     EnableTrayIcon();
-    if (registry.readBool(QStringLiteral("MinimizeAtStartup"))) ShowMainForm = false;
+    if (registry.readBool(QStringLiteral("MinimizeAtStartup"))) ShowMainForm = !HideToTrayAtStart();
 
     DriveRoot = corvina::detectDriveRoot();
     registry.closeKey();
@@ -385,6 +386,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::WMActivateInstance() {
+    // Hidden with no notification area to come back from (its host ended): this is the way back.
+    if (!isVisible() && !TrayIcon->TrayAvailable()) {
+        TrayIconClick(this);
+        return;
+    }
     if (isMinimized()) {
         showNormal();
         raise();

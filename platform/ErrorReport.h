@@ -29,6 +29,12 @@ void reportError(const QString& message);
 using ErrorSink = std::function<void(const QString&)>;
 ErrorSink setErrorSink(ErrorSink sink);
 
+// A notice: something the user should know once that is not an error (the player did something
+// else than asked, and why). Shown in a box that does not wait for a click; also on stderr.
+void showNotice(const QString& message);
+// Replaces the notice box (tests); an empty function restores it. Returns the previous sink.
+ErrorSink setNoticeSink(ErrorSink sink);
+
 // Runs `handler`; any exception it throws is reported and swallowed.
 void runHandler(const std::function<void()>& handler);
 

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "components/TrayIcon.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/mci/Mci.h"
 #include "platform/registry/Registry.h"
+#include "platform/tray/FakeTrayShell.h"
 
 namespace corvina::test {
 namespace {
@@ -21,10 +23,18 @@ void MainWindowTest::SetUp() {
         commands_.append(QString::fromLatin1(command.data(), qsizetype(command.size())));
     });
     errors_ = std::make_unique<ErrorCapture>();
+    // A desktop with a notification area, unless a test takes it away.
+    TTrayIcon::setShellFactory([this] {
+        auto shell = std::make_unique<FakeTrayShell>();
+        trayShell_ = shell.get();
+        return shell;
+    });
 }
 
 void MainWindowTest::TearDown() {
     form_.reset();
+    TTrayIcon::setShellFactory({});
+    trayShell_ = nullptr;
     mci::setCommandObserver({});
     mci::setReplyFilter({});
     mci::resetForTesting();
