@@ -343,7 +343,7 @@ void TFormMain::setRoundRegion(int ellipse) {
 void TFormMain::onTimer() {
     // While a tick's error is on screen, the timer must not stack further reports behind it:
     // the next tick after the report starts afresh.
-    if (inTimerTick_) return;
+    if (inTimerTick_ || exiting_) return;
     inTimerTick_ = true;
     corvina::runHandler([this] { TimerCDTimer(TimerCD); });
     inTimerTick_ = false;
@@ -352,6 +352,8 @@ void TFormMain::onTimer() {
 void TFormMain::MenuExitClick(QObject*) {
     if (exiting_) return;
     exiting_ = true;
+    // No tick may poll the device once it is closed, even while a report keeps a loop running.
+    TimerCD->stop();
     // A settings key that cannot be read must not keep the player from ending: the device is
     // closed and the application ends whatever the settings, and the reason is shown once.
     QString failure;

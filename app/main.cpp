@@ -29,5 +29,5 @@ int main(int argc, char** argv) {
                   desktop.y() + (desktop.height() - form.height()) / 2);
         form.show();
     }
-    return app.exec();
+    return app.runMainLoop();
 }

@@ -33,6 +33,11 @@ void appendToErrorLog(const QString& message) {
     if (log.open(QIODevice::Append | QIODevice::Text)) log.write(message.toUtf8() + '\n');
 }
 
+bool& quietReports() {
+    static bool quiet = false;
+    return quiet;
+}
+
 ErrorSink& noticeSink() {
     static ErrorSink current;
     return current;
@@ -42,6 +47,7 @@ ErrorSink& noticeSink() {
 
 void showNotice(const QString& message) {
     std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+    if (quietReports()) return;
     if (noticeSink()) {
         noticeSink()(message);
         return;
@@ -59,8 +65,16 @@ ErrorSink setNoticeSink(ErrorSink newSink) {
     return previous;
 }
 
+void setReportsQuiet(bool quiet) {
+    quietReports() = quiet;
+}
+
 void reportError(const QString& message) {
     appendToErrorLog(message);
+    if (quietReports()) {
+        std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+        return;
+    }
     if (sink()) {
         sink()(message);
     } else {

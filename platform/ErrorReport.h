@@ -25,6 +25,10 @@ public:
 // Shows `message` through the current sink (a message box unless a test set another).
 void reportError(const QString& message);
 
+// While quiet (the player is being ended by a signal), reports go to stderr and the error log
+// only: nothing may wait for a click then.
+void setReportsQuiet(bool quiet);
+
 // Replaces the message box; an empty function restores it. Returns the previous sink.
 using ErrorSink = std::function<void(const QString&)>;
 ErrorSink setErrorSink(ErrorSink sink);
