@@ -123,6 +123,36 @@ TEST_F(PollTest, RewindNearTheStartSendsANegativePositionAndNothingMoves) {
     EXPECT_EQ(form.PositionText, QStringLiteral("00:13"));
 }
 
+TEST_F(PollTest, RewindAndForwardWhilePausedOrStoppedOnlySeek) {
+    TFormMain& form = startNineTracks();
+    play(30 * kSecond);  // 32 s from the start of the disc
+    form.CDPause(nullptr);
+    takeCommands();
+    form.CDForward(nullptr);
+    EXPECT_EQ(takeCommands().at(2), QStringLiteral("seek CorvinaCD to 42000"));
+    EXPECT_FALSE(drive_->isPlaying());
+    EXPECT_TRUE(form.Paused);
+    EXPECT_FALSE(form.Playing);
+    EXPECT_EQ(form.LabelStatus->Caption(), QStringLiteral("已暂停"));
+    EXPECT_EQ(form.PositionText, QStringLiteral("00:40"));
+
+    form.CDStop(nullptr);  // back to the start of track 1: 2000 ms from the start of the disc
+    takeCommands();
+    form.CDForward(nullptr);
+    EXPECT_EQ(takeCommands().at(2), QStringLiteral("seek CorvinaCD to 12000"));
+    form.CDRewind(nullptr);
+    EXPECT_EQ(takeCommands().at(2), QStringLiteral("seek CorvinaCD to 2000"));
+    EXPECT_FALSE(drive_->isPlaying());
+    EXPECT_TRUE(form.Stopped);
+    EXPECT_FALSE(form.Playing);
+    EXPECT_EQ(form.LabelStatus->Caption(), QStringLiteral("已停止"));
+    // A tick later the drive is still where the steps left it, halted.
+    drive_->advance(5 * kSecond);
+    tick();
+    EXPECT_FALSE(drive_->isPlaying());
+    EXPECT_EQ(form.PositionText, QStringLiteral("00:00"));
+}
+
 TEST_F(PollTest, StopThenPlayRestartsTheTrack) {
     TFormMain& form = startNineTracks();
     play(3 * kMinute + 40 * kSecond);

@@ -176,8 +176,14 @@ TEST(ScrollingText, DisabledStandsStillAndLetsPressesThrough) {
     text->setVisible(true);
     EXPECT_TRUE(text->isEnabled());
 
-    text->setSpeed(20);
+    // The speed is the tick interval: a long one holds the text still where the default 50 ms
+    // would have moved it several times; a short one moves it again.
+    text->setSpeed(10000);
+    EXPECT_EQ(text->Speed(), 10000);
     const int before = text->ScrollPosition();
+    QTest::qWait(300);
+    EXPECT_EQ(text->ScrollPosition(), before);
+    text->setSpeed(20);
     QTest::qWait(200);
     EXPECT_LT(text->ScrollPosition(), before);
 }

@@ -141,7 +141,9 @@ TEST(SuperButton, ReleaseOutsideAndDoubleClicksGiveNoExtraClick) {
     EXPECT_FALSE(play->isPressed());
 
     // A handler that fails is reported; the button is released all the same.
+    corvina::test::ErrorCapture errors;
     play->OnClick = [](QObject*) { throw corvina::Error(QStringLiteral("boom")); };
     QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(35, 8));
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("boom")});
     EXPECT_FALSE(play->isPressed());
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/cd/CueSheet.h"
@@ -158,10 +159,20 @@ TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
 
     // A cut-off file plays what it holds; reading past it is silence, not a crash.
     auto cut = load("truncated.wav");
-    if (cut) {
-        std::vector<std::int16_t> s(2 * kSamplesPerSector);
-        for (int f = cut->toc().firstFrame(); f < cut->toc().leadOut; ++f)
-            cut->readSector(f, s.data());
+    ASSERT_TRUE(cut) << error.toStdString();
+    ASSERT_EQ(cut->toc().trackCount(), 1);
+    // 1000 bytes hold 250 stereo frames: the first sector starts with them, then silence.
+    std::vector<std::int16_t> s(2 * kSamplesPerSector, -1);
+    cut->readSector(cut->toc().firstFrame(), s.data());
+    EXPECT_EQ(s[0], 5);
+    EXPECT_EQ(s[2 * 249 + 1], 5);
+    EXPECT_EQ(s[2 * 250], 0);
+    EXPECT_EQ(s[2 * kSamplesPerSector - 1], 0);
+    for (int f = cut->toc().firstFrame() + 1; f < cut->toc().leadOut + 5; ++f) {
+        std::fill(s.begin(), s.end(), std::int16_t(-1));
+        cut->readSector(f, s.data());
+        ASSERT_TRUE(std::all_of(s.begin(), s.end(), [](std::int16_t v) { return v == 0; }))
+            << "frame " << f;
     }
 
     // A drive given a bad disc is an empty drive.
@@ -174,6 +185,17 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
     std::string error;
     EXPECT_FALSE(parseCueSheet("FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", error));
     EXPECT_EQ(error, "line 3: bad INDEX");
+    // Seconds run to 59 and frames to 74; one more in either field is a mistake.
+    for (const char* time : {"00:60:00", "00:00:75", "00:59:75", "00:00", "0a:00:00", ":00:00"}) {
+        EXPECT_FALSE(parseCueSheet(std::string("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 ") +
+                                       time + "\n",
+                                   error))
+            << time;
+        EXPECT_EQ(error, "line 3: bad INDEX") << time;
+    }
+    auto last = parseCueSheet("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:59:74\n", error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->tracks.at(0).index01, 59 * 75 + 74);
     EXPECT_FALSE(parseCueSheet("TRACK 01 AUDIO\n", error));
     EXPECT_EQ(error, "line 1: TRACK before any FILE");
     EXPECT_FALSE(
