@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (sheet->tracks.empty() || sheet->tracks.size() > 99) std::abort();
+    checkTimes(std::string_view(reinterpret_cast<const char*>(data), size));
     int previous = 0;
     for (const auto& track : sheet->tracks) {
         if (track.number <= previous || track.number > 99 || track.index01 < 0) std::abort();
