@@ -1,6 +1,8 @@
 #include "tests/app/MainFixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 #include <QStandardPaths>
 
 #include "components/TrayIcon.h"
@@ -33,6 +35,10 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     form_.reset();
+    // The exit sequence quits the application, which makes every later event loop return at
+    // once; one round of the main loop clears that for the tests that follow.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     TTrayIcon::setShellFactory({});
     trayShell_ = nullptr;
     mci::setCommandObserver({});

@@ -1,6 +1,6 @@
 // A long run on an injected clock: the drive's clock moves one second per tick, discs end and
-// are changed, and the player's memory stays flat. The test run does a few thousand ticks;
-// scripts/fault-long does a million (CORVINA_TICKS) and prints the figures.
+// are changed, and the display stays right. The test run does a few thousand ticks;
+// scripts/fault-long does a million (CORVINA_TICKS) and checks that memory stays flat.
 #include <unistd.h>
 
 #include <QFile>
@@ -47,8 +47,12 @@ TEST_F(MainWindowTest, ManyTicksOnAnInjectedClockKeepTheDisplayRightAndMemoryFla
     const long end = residentKb();
     std::fprintf(stderr, "ticks %d, discs %d, resident %ld kB after a tenth, %ld kB at the end\n",
                  ticks, discsPlayed, warm, end);
-    // Flat: what a tenth of the run needed is all the run needs (allocator slack aside).
-    EXPECT_LT(end - warm, 4096) << "kB grown";
+    // Flat: what a tenth of the run needed is all the run needs (allocator slack aside). Only
+    // measured in the long run of scripts/fault-long, on a build without sanitizers (their
+    // quarantine holds freed memory on purpose).
+    if (qEnvironmentVariableIsSet("CORVINA_TICKS")) {
+        EXPECT_LT(end - warm, 4096) << "kB grown";
+    }
 }
 
 }  // namespace
