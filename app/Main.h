@@ -17,6 +17,7 @@ class TFlatHint;
 class TImage;
 class TLabel;
 class TLCD;
+class TMenuItem2000;
 class TPopupMenu2000;
 class TRxSlider;
 class TScreenSnap;
@@ -113,6 +114,18 @@ public:
     TImage* ImageBack = nullptr;
     TScreenSnap* ScreenSnap = nullptr;
     TPopupMenu2000* MenuMain = nullptr;
+    // The items of `MenuMain` (MainMenu.cpp), in menu order; MenuN1 to MenuN5 are separators.
+    TMenuItem2000 *MenuViewModes = nullptr, *MenuFull = nullptr, *MenuPortivo = nullptr;
+    TMenuItem2000 *MenuN1 = nullptr, *MenuMinimize = nullptr, *MenuTray = nullptr;
+    TMenuItem2000 *MenuN2 = nullptr, *MenuPlayback = nullptr, *MenuPlay = nullptr;
+    TMenuItem2000 *MenuPause = nullptr, *MenuStop = nullptr, *MenuEject = nullptr;
+    TMenuItem2000 *MenuN3 = nullptr, *MenuRewind = nullptr, *MenuForward = nullptr;
+    TMenuItem2000 *MenuPrevious = nullptr, *MenuNext = nullptr, *MenuTracks = nullptr;
+    TMenuItem2000 *MenuSound = nullptr, *MenuLeftChannel = nullptr, *MenuRightChannel = nullptr;
+    TMenuItem2000 *MenuAllChannels = nullptr, *MenuN4 = nullptr, *MenuAllMute = nullptr;
+    TMenuItem2000 *MenuPreferences = nullptr, *MenuN5 = nullptr, *MenuHelp = nullptr;
+    TMenuItem2000 *MenuManual = nullptr, *MenuAbout = nullptr, *MenuProducts = nullptr;
+    TMenuItem2000 *MenuRestorix = nullptr, *MenuTextoria = nullptr, *MenuExit = nullptr;
 
     // Start-up and exit.
     void FormCreate(QObject* sender);
@@ -195,6 +208,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    friend class MainMediaPlayer;  // the media controls' seek takes the 10-second step's path
     void createComponents();
     void createPortivo();
     // Each creates its component(s) in the stored order; defined beside the component's handlers.

@@ -6,7 +6,9 @@
 #include "components/LCD.h"
 #include "components/ScrollingText.h"
 #include "platform/Convert.h"
+#include "platform/cd/DiscNames.h"
 #include "platform/cd/DriveSet.h"
+#include "platform/mpris/Mpris.h"
 #include "platform/profile/IniFile.h"
 
 using corvina::cdQuery;
@@ -32,6 +34,8 @@ void TFormMain::setApplicationTitle(const QString& title) {
 }
 
 void TFormMain::TimerCDTimer(QObject*) {
+    // The desktop's media controls hear what this tick changed, however it ends.
+    const corvina::mpris::ChangeReport report;
     LabelSysTime->setCaption(longTime());
 
     // The title reads the fields the previous tick left.
@@ -65,12 +69,17 @@ void TFormMain::TimerCDTimer(QObject*) {
     const int shownValue = field(LabelTrack->Caption(), 1, 2).toInt(&numeric, 10);
     const int shown = numeric ? shownValue : 0;
     {
+        // What the title file does not name, the disc may: its CD-TEXT, its cue sheet, its tags.
+        using corvina::cd::DiscNames;
+        const DiscNames own = corvina::cd::discNames(DriveRoot);
         const corvina::TIniFile titles(corvina::discTitleFilePath());
-        DiscArtist =
-            titles.readString(DiscSerial, QStringLiteral("Artist"), QStringLiteral("Artist"));
-        DiscAlbum = titles.readString(DiscSerial, QStringLiteral("Title"), QStringLiteral("Album"));
-        TrackName = titles.readString(DiscSerial, QString::number(shown - 1),
-                                      QStringLiteral("Track ") + TrackNo);
+        DiscArtist = titles.readString(DiscSerial, QStringLiteral("Artist"),
+                                       DiscNames::orDefault(own.artist, QStringLiteral("Artist")));
+        DiscAlbum = titles.readString(DiscSerial, QStringLiteral("Title"),
+                                      DiscNames::orDefault(own.album, QStringLiteral("Album")));
+        TrackName = titles.readString(
+            DiscSerial, QString::number(shown - 1),
+            DiscNames::orDefault(own.track(shown), QStringLiteral("Track ") + TrackNo));
     }
 
     if (!Playing && !Paused && !Stopped) {

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "menu/Menu2000.h"
 #include "platform/ErrorReport.h"
 
 void PointerEvents::pointerPress(QWidget* self, QMouseEvent* event) {
@@ -52,6 +53,12 @@ void TImage::mousePressEvent(QMouseEvent* event) {
 }
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
     pointerRelease(this, event);
+    if (event->button() == Qt::RightButton && PopupMenu && PopupMenu->AutoPopup &&
+        rect().contains(event->position().toPoint())) {
+        const QPoint at = event->globalPosition().toPoint();
+        PopupMenu->PopupComponent = this;
+        PopupMenu->Popup(at.x(), at.y());
+    }
 }
 void TImage::mouseDoubleClickEvent(QMouseEvent* event) {
     pointerDoubleClick(this, event);

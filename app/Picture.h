@@ -33,10 +33,15 @@ private:
     bool leftDown_ = false;
 };
 
+class TPopupMenu2000;
+
 class TImage : public QWidget, public PointerEvents {
     Q_OBJECT
 public:
     explicit TImage(QWidget* parent);
+
+    // The context menu (none by default).
+    TPopupMenu2000* PopupMenu = nullptr;
 
     const QImage& Picture() const { return picture_; }
     // Sets the picture; with AutoSize the control takes the picture's size (a null picture

@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
+#include "app/MainMpris.h"
 #include "app/SingleInstance.h"
 #include "platform/ErrorReport.h"
 #include "platform/registry/DriveList.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     corvina::runHandler([] { corvina::publishDriveBranch(); });
 
     TFormMain form;
+    const std::shared_ptr<void> mediaControls = corvina::startMediaControls(form);
     QObject::connect(&instance, &corvina::SingleInstance::activationRequested, &form,
                      [&form] { corvina::runHandler([&form] { form.WMActivateInstance(); }); });
     if (form.ShowMainForm) {

@@ -14,6 +14,7 @@
 #include "platform/Convert.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
+#include "platform/cd/DiscNames.h"
 #include "platform/mci/Mci.h"
 #include "platform/profile/IniFile.h"
 
@@ -164,10 +165,13 @@ void TFormTracks::FormCreate(QObject*) {
     CDSerial->setText(main->DiscSerial);
 
     const int count = corvina::strToInt(main->TrackCount);
+    // Unnamed tracks offer the names the disc carries itself, else "Track n".
+    const corvina::cd::DiscNames own = corvina::cd::discNames(main->DriveRoot);
     const corvina::TIniFile titles(corvina::discTitleFilePath());
     for (int track = 1; track <= count; ++track) {
-        ListBox->addItem(titles.readString(main->DiscSerial, QString::number(track - 1),
-                                           QStringLiteral("Track %1").arg(track)));
+        const QString fallback = corvina::cd::DiscNames::orDefault(
+            own.track(track), QStringLiteral("Track %1").arg(track));
+        ListBox->addItem(titles.readString(main->DiscSerial, QString::number(track - 1), fallback));
     }
     TrackNo->setText(QStringLiteral("No."));
     NameEdit->clear();

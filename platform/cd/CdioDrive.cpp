@@ -6,8 +6,14 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+
+#include "platform/cd/DiscNames.h"
+#include "platform/cd/QuietReader.h"
 
 namespace corvina::cd {
 namespace {
@@ -22,14 +28,45 @@ using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
 // libcdio reports to stderr by itself; the player says what matters once, in its own words.
 void quietLog(cdio_log_level_t, const char*) {}
 
-CdioPtr openDevice(const std::string& device) {
-    cdio_log_set_handler(quietLog);
-    return CdioPtr(cdio_open(device.c_str(), DRIVER_DEVICE));
+// A disc image (a .cue, .toc or .nrg file) rather than a device node: libcdio opens both.
+bool isImageFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-QString field(const cdtext_t* text, cdtext_field_t which, track_t track) {
-    const char* value = text ? cdtext_get_const(text, which, track) : nullptr;
-    return value ? QString::fromUtf8(value) : QString();
+CdioPtr openDevice(const std::string& device) {
+    cdio_log_set_handler(quietLog);
+    return CdioPtr(cdio_open(device.c_str(), isImageFile(device) ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+}
+
+// The disc's CD-TEXT. A drive's CD-TEXT arrives in UTF-8, converted by libcdio from the
+// character code of its block (ISO 8859-1, MS-JIS, ...). An image's comes from its cue sheet,
+// whose bytes libcdio takes for ISO 8859-1: they are taken back to bytes and read like any cue
+// sheet, as UTF-8 or GBK.
+std::optional<CdText> readCdText(CdIo_t* cdio, track_t first, track_t count, bool image) {
+    const cdtext_t* cdtext = cdio_get_cdtext(cdio);
+    if (!cdtext) return std::nullopt;
+    std::vector<std::string> raw;
+    auto field = [&](cdtext_field_t which, track_t track) {
+        const char* value = cdtext_get_const(cdtext, which, track);
+        const QString text = QString::fromUtf8(value ? value : "");
+        raw.push_back(image ? text.toLatin1().toStdString() : text.toStdString());
+    };
+    field(CDTEXT_FIELD_TITLE, 0);
+    field(CDTEXT_FIELD_PERFORMER, 0);
+    for (track_t t = first; t < first + count; ++t) {
+        field(CDTEXT_FIELD_TITLE, t);
+        field(CDTEXT_FIELD_PERFORMER, t);
+    }
+    const bool utf8 = allUtf8(raw);
+    CdText text;
+    text.title = decodeName(raw[0], utf8);
+    text.performer = decodeName(raw[1], utf8);
+    for (std::size_t i = 2; i + 1 < raw.size(); i += 2) {
+        text.trackTitles.push_back(decodeName(raw[i], utf8));
+        text.trackPerformers.push_back(decodeName(raw[i + 1], utf8));
+    }
+    return text;
 }
 
 bool sameToc(const std::optional<Toc>& a, const std::optional<Toc>& b) {
@@ -49,22 +86,25 @@ void paranoiaCallback(long, paranoia_cb_mode_t mode) {
 
 // The audio of the disc now in the drive, read with cdparanoia on the playback thread through a
 // handle of its own.
-class CdioSource : public DiscSource {
+class CdioReader : public SectorReader {
 public:
-    CdioSource(CdioPtr cdio, Toc toc) : cdio_(std::move(cdio)), toc_(std::move(toc)) {
+    CdioReader(CdioPtr cdio, Toc toc) : cdio_(std::move(cdio)), toc_(std::move(toc)) {
         if (cdio_) drive_ = cdio_cddap_identify_cdio(cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr);
         if (drive_ && cdio_cddap_open(drive_) == 0) paranoia_ = cdio_paranoia_init(drive_);
         if (paranoia_)
             cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     }
-    ~CdioSource() override {
+    ~CdioReader() override {
         if (paranoia_) cdio_paranoia_free(paranoia_);
         if (drive_) cdio_cddap_close_no_free_cdio(drive_);
     }
 
-    const Toc& toc() const override { return toc_; }
+    bool setSpeed(int times) override {
+        // The kernel's CD driver takes 0 for the drive's own speed; images refuse.
+        return cdio_ && cdio_set_speed(cdio_.get(), times) == DRIVER_OP_SUCCESS;
+    }
 
-    bool readSector(int frame, std::int16_t* out) override {
+    bool read(int frame, std::int16_t* out) override {
         std::fill(out, out + 2 * kSamplesPerSector, 0);
         if (frame < toc_.firstFrame() || frame >= toc_.leadOut) return true;
         if (!toc_.tracks[static_cast<std::size_t>(toc_.trackAt(frame) - 1)].audio) return true;
@@ -108,6 +148,13 @@ struct CdioDrive::Handle {
 
 std::vector<std::unique_ptr<CdioDrive>> CdioDrive::probeAll() {
     std::vector<std::unique_ptr<CdioDrive>> drives;
+    if (const char* chosen = std::getenv("CORVINA_DRIVE"); chosen && *chosen) {
+        drives.push_back(std::make_unique<CdioDrive>(chosen));
+        if (!drives.back()->handle_->cdio) {
+            std::fprintf(stderr, "Corvina: cannot open the drive %s (CORVINA_DRIVE).\n", chosen);
+        }
+        return drives;
+    }
     cdio_log_set_handler(quietLog);
     char** list = cdio_get_devices(DRIVER_DEVICE);
     for (char** device = list; device && *device; ++device)
@@ -116,13 +163,19 @@ std::vector<std::unique_ptr<CdioDrive>> CdioDrive::probeAll() {
     return drives;
 }
 
+std::unique_ptr<SectorReader> CdioDrive::openReader(const std::string& device, const Toc& toc) {
+    return std::make_unique<CdioReader>(openDevice(device), toc);
+}
+
 CdioDrive::CdioDrive(std::string device)
     : device_(std::move(device)),
       description_(QString::fromLocal8Bit(device_.c_str())),
       engine_(nullptr, audio::AudioOutput::shared()),
       handle_(std::make_unique<Handle>()) {
     handle_->cdio = openDevice(device_);
-    if (handle_->cdio) {
+    image_ = isImageFile(device_);
+    if (image_) description_ = QStringLiteral("IMAGE %1").arg(description_);
+    if (handle_->cdio && !image_) {
         cdio_hwinfo_t info{};
         if (cdio_get_hwinfo(handle_->cdio.get(), &info)) {
             description_ =
@@ -146,7 +199,13 @@ CdioDrive::~CdioDrive() {
 void CdioDrive::look(Handle& handle) {
     if (!handle.cdio) handle.cdio = openDevice(device_);
     if (!handle.cdio) return;
-    const bool trayOpen = mmc_get_tray_status(handle.cdio.get()) == 1;
+    bool trayOpen = false;
+    if (image_) {
+        std::lock_guard lock(mutex_);
+        trayOpen = imageDoorOpen_;
+    } else {
+        trayOpen = mmc_get_tray_status(handle.cdio.get()) == 1;
+    }
     // A new disc: libcdio keeps the TOC it read, so a fresh handle reads the new one.
     if (trayOpen || cdio_get_media_changed(handle.cdio.get()) == 1) {
         handle.known = false;
@@ -177,15 +236,7 @@ void CdioDrive::look(Handle& handle) {
         if (toc->tracks.front().start < 0 || previous >= toc->leadOut) toc.reset();
     }
     if (toc) {
-        if (const cdtext_t* cdtext = cdio_get_cdtext(handle.cdio.get())) {
-            text.emplace();
-            text->title = field(cdtext, CDTEXT_FIELD_TITLE, 0);
-            text->performer = field(cdtext, CDTEXT_FIELD_PERFORMER, 0);
-            for (track_t t = first; t < first + count; ++t) {
-                text->trackTitles.push_back(field(cdtext, CDTEXT_FIELD_TITLE, t));
-                text->trackPerformers.push_back(field(cdtext, CDTEXT_FIELD_PERFORMER, t));
-            }
-        }
+        text = readCdText(handle.cdio.get(), first, count, image_);
         handle.known = true;
     }
     bool changed = false;
@@ -195,7 +246,13 @@ void CdioDrive::look(Handle& handle) {
     }
     // The engine gets the new disc before the UI thread can see its TOC and ask to play it.
     if (changed) {
-        engine_.setDisc(toc ? std::make_shared<CdioSource>(openDevice(device_), *toc) : nullptr);
+        std::shared_ptr<QuietReader> reader;
+        if (toc) {
+            reader = std::make_shared<QuietReader>(*toc, openReader(device_, *toc));
+        }
+        engine_.setDisc(reader);
+        std::lock_guard lock(mutex_);
+        reader_ = reader;
     }
     std::lock_guard lock(mutex_);
     if (trayRequest_) return;  // the tray is about to move: this look is already out of date
@@ -211,7 +268,14 @@ void CdioDrive::watch() {
         if (quit_) break;
         const std::optional<bool> tray = std::exchange(trayRequest_, std::nullopt);
         lock.unlock();
-        if (tray) {
+        if (tray && image_) {
+            // An image has no tray: it is taken out and put back by the player alone.
+            if (*tray) engine_.setDisc(nullptr);
+            lock.lock();
+            imageDoorOpen_ = *tray;
+            lock.unlock();
+            handle_->known = false;
+        } else if (tray) {
             if (*tray) {
                 engine_.setDisc(nullptr);
                 handle_->cdio.reset();  // the tray takes the disc, and the handle's TOC with it
@@ -223,6 +287,10 @@ void CdioDrive::watch() {
             handle_->known = false;
         }
         look(*handle_);
+        lock.lock();
+        const std::shared_ptr<QuietReader> reader = reader_;
+        lock.unlock();
+        if (reader) reader->settle(engine_.isPlaying());
         lock.lock();
     }
 }

@@ -229,8 +229,8 @@ public:
             frame += static_cast<int>(std::ceil(seconds * kFramesPerSecond)) + 2 * kFramesPerSecond;
         }
         toc_.leadOut = frame;
-        text_.performer = QStringLiteral("Corvina");
-        text_.title = QStringLiteral("演示唱片");
+        text_.performer = QStringLiteral("鸦林小乐队");
+        text_.title = QStringLiteral("晨昏小品");
         for (const Piece& p : kPieces) {
             text_.trackTitles.push_back(QString::fromUtf8(p.title));
             text_.trackPerformers.push_back(text_.performer);

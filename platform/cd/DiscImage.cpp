@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/cd/DiscNames.h"
+
 namespace corvina::cd {
 namespace {
 
@@ -39,6 +41,11 @@ struct ImageFile {
     std::vector<ByteRun> runs;
     long long sectors = 0;
     long long next = -1;  // the sector a read without seeking gives (compressed files seek slowly)
+    // The file's own tags (libsndfile's strings), as stored: FLAC's are UTF-8, WAV's whatever
+    // the tagging program used.
+    std::string title;
+    std::string artist;
+    std::string album;
 };
 
 struct Segment {
@@ -158,6 +165,13 @@ bool openAudioFile(ImageFile& file, QString& error) {
         return false;
     }
     sf_command(file.sound.get(), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    auto tag = [&](int which) {
+        const char* value = sf_get_string(file.sound.get(), which);
+        return std::string(value ? value : "");
+    };
+    file.title = tag(SF_STR_TITLE);
+    file.artist = tag(SF_STR_ARTIST);
+    file.album = tag(SF_STR_ALBUM);
     file.channels = info.channels;
     file.sectors = (info.frames + kSamplesPerSector - 1) / kSamplesPerSector;
     return true;
@@ -194,6 +208,45 @@ bool openBinaryFile(ImageFile& file, const CueSheet& sheet, std::size_t index, Q
         return false;
     }
     return true;
+}
+
+// The disc's names: the sheet's own, then the tags of the files for what the sheet leaves out (a
+// track's tags only where its file holds that one track).
+void fillNames(DiscImage& disc, const CueSheet& sheet) {
+    std::vector<std::string> written{sheet.title, sheet.performer};
+    for (const CueTrack& track : sheet.tracks) {
+        written.push_back(track.title);
+        written.push_back(track.performer);
+    }
+    const bool sheetUtf8 = allUtf8(written);
+    std::vector<std::string> tags;
+    for (const ImageFile& file : disc.files_)
+        tags.insert(tags.end(), {file.title, file.artist, file.album});
+    const bool tagsUtf8 = allUtf8(tags);
+    auto name = [&](const std::string& own, const std::string& tag) {
+        return own.empty() ? decodeName(tag, tagsUtf8) : decodeName(own, sheetUtf8);
+    };
+
+    std::vector<int> tracksInFile(disc.files_.size());
+    for (const CueTrack& track : sheet.tracks) ++tracksInFile[track.file];
+    std::string album;
+    std::string artist;
+    bool oneArtist = true;
+    for (const ImageFile& file : disc.files_) {
+        if (album.empty()) album = file.album;
+        if (file.artist.empty()) continue;
+        if (artist.empty()) artist = file.artist;
+        oneArtist = oneArtist && file.artist == artist;
+    }
+    disc.text_.title = name(sheet.title, album);
+    disc.text_.performer = name(sheet.performer, oneArtist ? artist : std::string());
+    for (const CueTrack& track : sheet.tracks) {
+        const ImageFile& file = disc.files_[track.file];
+        const bool own = tracksInFile[track.file] == 1;
+        disc.text_.trackTitles.push_back(name(track.title, own ? file.title : std::string()));
+        disc.text_.trackPerformers.push_back(
+            name(track.performer, own ? file.artist : std::string()));
+    }
 }
 
 }  // namespace
@@ -254,12 +307,7 @@ std::shared_ptr<DiscSource> loadCueSheet(const CueSheet& sheet, const QString& f
         }
     }
 
-    disc->text_.title = text(sheet.title);
-    disc->text_.performer = text(sheet.performer);
-    for (const CueTrack& track : sheet.tracks) {
-        disc->text_.trackTitles.push_back(text(track.title));
-        disc->text_.trackPerformers.push_back(text(track.performer));
-    }
+    fillNames(*disc, sheet);
     return disc;
 }
 

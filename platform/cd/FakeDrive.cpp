@@ -98,4 +98,13 @@ void FakeDrive::setChannels(bool left, bool right) {
     right_ = right;
 }
 
+void FakeDrive::setCdText(std::optional<CdText> text) {
+    text_ = std::move(text);
+}
+
+std::optional<CdText> FakeDrive::cdText() const {
+    if (!toc()) return std::nullopt;
+    return text_;
+}
+
 }  // namespace corvina::cd

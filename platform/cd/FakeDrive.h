@@ -20,6 +20,8 @@ public:
     // Switches.
     void setRefusePositions(bool refuse);  // every play and seek is refused
     void setVanished(bool vanished);       // the drive answers nothing: no disc, refuses all
+    // What the disc's CD-TEXT says (nullopt: it has none).
+    void setCdText(std::optional<CdText> text);
 
     // Moves the clock by `frames` while playing; playback stops by itself at its end frame.
     void advance(int frames);
@@ -39,6 +41,7 @@ public:
     int position() const override;
     bool isPlaying() const override;
     void setChannels(bool left, bool right) override;
+    std::optional<CdText> cdText() const override;
 
 private:
     QString description_;
@@ -51,6 +54,7 @@ private:
     int playEnd_ = 0;
     bool left_ = true;
     bool right_ = true;
+    std::optional<CdText> text_;
 };
 
 }  // namespace corvina::cd

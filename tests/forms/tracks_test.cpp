@@ -88,6 +88,23 @@ TEST_F(TracksTest, ListsTrackNamesByKeyZeroForTrackOneWithDefaultsForTheRest) {
     EXPECT_EQ(form.NameEdit->text(), "");
 }
 
+TEST_F(TracksTest, UnnamedRowsOfferTheDiscsOwnNamesAndSaveThem) {
+    cd::CdText text;
+    text.trackTitles = {QStringLiteral("第一首"), QString()};
+    static_cast<cd::FakeDrive*>(cd::DriveSet::instance().defaultDrive())->setCdText(text);
+    TIniFile(titleFile()).writeString("12ABCD", "0", QStringLiteral("晴天"));
+    TFormTracks form(main.get());
+    // The title file wins; the disc names track 2 nothing, track 3 not at all.
+    EXPECT_EQ(rows(form), QStringList({QStringLiteral("晴天"), "Track 2", "Track 3"}));
+    QFile::remove(titleFile());
+    TFormTracks fresh(main.get());
+    EXPECT_EQ(rows(fresh), QStringList({QStringLiteral("第一首"), "Track 2", "Track 3"}));
+    fresh.show();
+    fresh.ListBox->setCurrentRow(1);
+    fresh.close();
+    EXPECT_EQ(TIniFile(titleFile()).readString("12ABCD", "0", ""), QStringLiteral("第一首"));
+}
+
 TEST_F(TracksTest, ClosingWithoutASelectedRowWritesNothingEvenAfterEdits) {
     for (bool disc : {false, true}) {
         main->DiscPresent = disc;

@@ -1,0 +1,55 @@
+// Event sounds through libcanberra, which looks the event up in the desktop's XDG sound theme
+// (falling back to the freedesktop theme) and plays it through PulseAudio or ALSA.
+#include "platform/sound/EventSound.h"
+
+#ifdef CORVINA_HAVE_CANBERRA
+#include <canberra.h>
+
+
+namespace corvina::sound {
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(ca_context* context) const { ca_context_destroy(context); }
+};
+
+class CanberraSound : public EventSound {
+public:
+    explicit CanberraSound(ca_context* context) : context_(context) {}
+
+    void play(const char* eventId, const char* description) override {
+        // Id 0 for every sound: a new one never cancels one still playing. A theme without the
+        // event answers "not found", which is silence, as wanted.
+        ca_context_play(context_.get(), 0, CA_PROP_EVENT_ID, eventId,
+                        CA_PROP_EVENT_DESCRIPTION, description, CA_PROP_CANBERRA_CACHE_CONTROL,
+                        "permanent", nullptr);
+    }
+
+private:
+    std::unique_ptr<ca_context, ContextDeleter> context_;
+};
+
+}  // namespace
+
+std::unique_ptr<EventSound> makeCanberraSound() {
+    ca_context* context = nullptr;
+    if (ca_context_create(&context) != CA_SUCCESS) return nullptr;
+    ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Corvina CD 播放器",
+                            CA_PROP_APPLICATION_ID, "corvina", nullptr);
+    return std::make_unique<CanberraSound>(context);
+}
+
+}  // namespace corvina::sound
+
+#else
+
+namespace corvina::sound {
+
+std::unique_ptr<EventSound> makeCanberraSound() {
+    return nullptr;
+}
+
+}  // namespace corvina::sound
+
+#endif
