@@ -2,7 +2,8 @@
 # The notification area with a real window manager (openbox) and tray host (trayer): hiding to the
 # tray removes the window and its taskbar entry and leaves the icon; a click on the icon brings the
 # window back. With no tray host the player stays reachable: it minimises to the taskbar, says so
-# once, and a second start brings it back; a start minimised to the tray shows the window.
+# once, and a second start brings it back; a start minimised to the tray shows the window. The
+# icon's menu is the main menu.
 set -euo pipefail
 source "$(dirname "$0")/lib/player.bash"
 
@@ -122,6 +123,19 @@ for _ in $(seq 30); do
     sleep 0.1
 done
 [ -n "$WINDOW" ] || fail "a click on the icon did not show the window started minimised"
-exit_player
+
+# The icon's menu is the main menu: the right button opens it at the pointer, and its last item
+# ("退出", reached with the Up key from the top) ends the player.
+xdotool mousemove "$IX" "$IY" click 3
+sleep 1
+xdotool key Up
+sleep 0.3
+import -window root "$SCRATCH/menu.png"
+xdotool key Return
+for _ in $(seq 50); do kill -0 "$PLAYER_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$PLAYER_PID" 2>/dev/null && fail "the exit item of the icon's menu did not end the player"
+wait "$PLAYER_PID" || fail "the player ended with an error after the menu's exit"
+PLAYER_PID=
+[ "$(tail -1 "$MCI_LOG" | cut -f1)" = "close CorvinaCD" ] || fail "the device was not closed last"
 [ ! -s "$SCRATCH/errors.log" ] || fail "errors reported: $(cat "$SCRATCH/errors.log")"
 echo "ok"
