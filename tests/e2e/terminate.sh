@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SIGTERM, SIGINT and SIGHUP end the player within two seconds whatever is on screen: a start-up
-# error box, the track list, nothing at all after a settings file had to be replaced. The exit
+# error box, the track list, the main menu, nothing at all after a settings file had to be replaced. The exit
 # sequence runs once and closes the device last. A corrupt settings file is kept aside, the
 # defaults come back, and the next start is quiet.
 set -euo pipefail
@@ -65,6 +65,13 @@ for _ in $(seq 50); do
 done
 sleep 0.5
 end_with HUP "track list open"
+
+# --- The main menu open (its own event loop).
+: >"$MCI_LOG"
+start_player
+click_at 14 14
+sleep 1
+end_with TERM "menu open"
 
 # --- An error box of start-up (a setting of the wrong type), before the main loop runs.
 sed -i 's/"ShowSplash"=dword:00000000/"ShowSplash"="0"/' "$REG"
