@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SIGTERM, SIGINT and SIGHUP end the player within two seconds whatever is on screen: a start-up
-# error box, the track list, the main menu, nothing at all after a settings file had to be replaced. The exit
-# sequence runs once and closes the device last. A corrupt settings file is kept aside, the
+# error box, the track list, the main menu, nothing at all after a settings file had to be
+# replaced. The exit sequence runs once and closes the device last. A corrupt settings file is kept aside, the
 # defaults come back, and the next start is quiet.
 set -euo pipefail
 source "$(dirname "$0")/lib/player.bash"
