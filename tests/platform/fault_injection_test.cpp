@@ -73,6 +73,15 @@ QStringList strays(const QString& folder, const QStringList& expected) {
     return left;
 }
 
+QString messageOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
 int killRounds() {
     const int rounds = qEnvironmentVariableIntValue("CORVINA_KILL_ROUNDS");
     return rounds > 0 ? rounds : 60;
@@ -135,6 +144,40 @@ TEST(FaultInjection, AKillDuringASettingsWriteLeavesTheOldOrTheNewFile) {
     qputenv("XDG_CONFIG_HOME", saved);
 }
 
+TEST(DamagedTitleFile, ASaveKeepsEveryByteItCannotMakeSenseOf) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("CorvinaCD.ini"));
+    // Names of the user's, between lines no profile reader understands: binary junk, NULs,
+    // bytes that are not GBK, a UTF-16 fragment, an unclosed section.
+    QByteArray junk("[12ABCD]\r\nArtist=\xd5\xc5\xc8\xfd\r\n0=\xb5\xda\xd2\xbb\r\n");
+    junk += QByteArray("\x00\x01\xff\xfe[\x80\x80=\r\n", 12);
+    junk += QByteArray("a\0b\0c\0\r\n[unclosed\r\n=no key\r\n\x81\r\n", 30);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(junk);
+    file.close();
+
+    TIniFile ini(path);
+    EXPECT_EQ(ini.readString(kSection, QStringLiteral("Artist"), QString()), QStringLiteral("张三"));
+    ini.writeString(QStringLiteral("ABCDEF"), QStringLiteral("Artist"), QStringLiteral("李四"));
+    const QByteArray after = readAll(path);
+    EXPECT_TRUE(after.startsWith(junk)) << "the old text was not kept byte for byte";
+    EXPECT_EQ(ini.readString(QStringLiteral("ABCDEF"), QStringLiteral("Artist"), QString()),
+              QStringLiteral("李四"));
+    EXPECT_EQ(ini.readString(kSection, QStringLiteral("0"), QString()), QStringLiteral("第一"));
+}
+
+TEST(DamagedTitleFile, AFileThatCannotBeReadIsNeverReplaced) {
+    QTemporaryDir dir;
+    // Something that is not a readable file stands where the title file should be.
+    const QString path = dir.filePath(QStringLiteral("CorvinaCD.ini"));
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside")));
+    TIniFile ini(path);
+    EXPECT_EQ(messageOf([&] { ini.writeString(kSection, "0", "x"); }),
+              QStringLiteral("Unable to write to ") + path);
+    EXPECT_TRUE(QFileInfo(path + QStringLiteral("/inside")).isDir());
+}
+
 // A tiny tmpfs, mounted for the test (root only), filled to the last block.
 class FullDisk : public ::testing::Test {
 protected:
@@ -168,15 +211,6 @@ protected:
     QTemporaryDir dir_;
     bool mounted_ = false;
 };
-
-QString messageOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 TEST_F(FullDisk, ATitleSaveFailsWithItsMessageAndLeavesTheFileAsItWas) {
     const QString file = path(QStringLiteral("CorvinaCD.ini"));
