@@ -9,6 +9,7 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
+#include "platform/shell/DisplayPlatform.h"
 #include "resources/Skin.h"
 
 namespace corvina {
@@ -49,6 +50,7 @@ void armDeadline() {
 void prepareApplicationEnvironment() {
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
+    shell::chooseDisplayPlatform();
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -17,6 +17,7 @@
 #include "platform/Fonts.h"
 #include "platform/registry/DriveList.h"
 #include "platform/registry/Registry.h"
+#include "platform/shell/RoundRectRegion.h"
 #include "resources/Skin.h"
 
 TFormMain* FormMain = nullptr;
@@ -328,16 +329,7 @@ void TFormMain::FormCreate(QObject*) {
 }
 
 void TFormMain::setRoundRegion(int ellipse) {
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    QPainter painter(&mask);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::color1);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), ellipse / 2.0, ellipse / 2.0);
-    painter.drawPath(path);
-    painter.end();
-    setMask(mask);
+    setMask(corvina::shell::roundRectRegion(0, 0, width() + 1, height() + 1, ellipse, ellipse));
 }
 
 void TFormMain::onTimer() {

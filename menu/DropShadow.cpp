@@ -14,7 +14,6 @@ T_AM2000_DropShadowForm::T_AM2000_DropShadowForm()
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("T_AM2000_DropShadowForm"));
 }
 

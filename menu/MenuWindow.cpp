@@ -183,6 +183,7 @@ T_AM2000_MenuWindow::~T_AM2000_MenuWindow() {
         shown_ = false;
         closeEffects();
     }
+    delete shadow_.data();
 }
 
 void T_AM2000_MenuWindow::build(const TMenuItem2000& parent) {
@@ -417,7 +418,7 @@ void T_AM2000_MenuWindow::openEffects() {
 void T_AM2000_MenuWindow::showShadow() {
     am2000::T_AM2000_Desktop& desktop = am2000::desktop();
     if (!menu_->Options()->hasFlag(mfDropShadow) || !desktop.canCapture()) {
-        if (shadow_) shadow_->close();
+        delete shadow_.data();
         return;
     }
     if (!shadow_) shadow_ = new am2000::T_AM2000_DropShadowForm();
@@ -460,8 +461,7 @@ void T_AM2000_MenuWindow::setVisible(bool visible) {
 void T_AM2000_MenuWindow::closeEffects() {
     if (shadow_) {
         shadow_->hide();
-        shadow_->close();  // deletes itself
-        shadow_ = nullptr;
+        delete shadow_.data();
     }
     fade_.stop();
     fallbackCounter_ = 0;

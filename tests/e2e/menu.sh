@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main menu under a window manager: a right click on the background opens the skinned menu
 # at the pointer; "声道" > "左声道" leaves the right channel of what is played silent and the left
-# playing; "声道" > "全部静音" shows the muted picture and silences both.
+# playing; "声道" > "全部静音" shows the muted picture and silences both; "视图" > "随身听" shows the
+# compact strip, and its menu symbol's "视图" > "完整" brings the full view back.
 set -euo pipefail
 source "$(dirname "$0")/lib/player.bash"
 e2e_setup "$1" "$2"
@@ -77,6 +78,24 @@ mute_from=$(seconds)
 [ "$(pixel $mute_x $mute_y)" != "$sound_on" ] || fail "the muted picture is not shown"
 sleep 2
 mute_to=$(seconds)
+
+# Waits for the window to take the size $1 x $2.
+wait_for_size() {
+    for _ in $(seq 50); do
+        eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+        [ "$WIDTH" = "$1" ] && [ "$HEIGHT" = "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "the window is ${WIDTH}x$HEIGHT, not $1x$2"
+}
+open_menu 135 40
+xdotool key Down Right Down Return
+wait_for_size 180 18
+[ "$Y" = 0 ] || fail "the compact strip is at top $Y, not 0"
+click_at 10 9
+sleep 0.6
+xdotool key Down Right Return
+wait_for_size 460 64
 
 exit_player
 

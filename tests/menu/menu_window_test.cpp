@@ -257,6 +257,26 @@ TEST_F(MenuWindowTest, FadeAtEightyEightPercentEndsOnTheBlend) {
     EXPECT_TRUE(am2000::desktop().captures().empty());  // released with the menu
 }
 
+TEST_F(MenuWindowTest, SwitchingTranslucencyOffMakesTheNextOpeningOpaque) {
+    menu_->Options()->setOpacity(88);
+    auto shownEqualsDrawn = [this] {
+        bool equal = false;
+        popup([&](T_AM2000_MenuWindow* window) {
+            equal = window->grab().toImage().convertToFormat(QImage::Format_RGB32) ==
+                    window->renderMenu();
+            key(Qt::Key_Escape);
+        });
+        return equal;
+    };
+    EXPECT_FALSE(shownEqualsDrawn());
+    menu_->Options()->setOpacity(100);
+    EXPECT_TRUE(shownEqualsDrawn());
+    menu_->Options()->setOpacity(250);  // brought into range
+    EXPECT_EQ(menu_->Options()->Opacity(), 100);
+    menu_->Options()->setOpacity(0);
+    EXPECT_EQ(menu_->Options()->Opacity(), 1);
+}
+
 TEST_F(MenuWindowTest, TranslucentSubmenusSeeTheScreenAsItWasBeforeTheMenusOpened) {
     menu_->Options()->setOpacity(50);
     screen_.fill(qRgb(0, 0, 100));
