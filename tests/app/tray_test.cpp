@@ -58,6 +58,23 @@ TEST_F(TrayTest, HideToTheTrayAndComeBackWithAClick) {
     EXPECT_TRUE(notices_.isEmpty());
 }
 
+TEST_F(TrayTest, TheCompactViewComesBackAsItWas) {
+    insertDrive({});
+    writeSettings();
+    TFormMain& form = start();
+    form.show();
+    form.MenuPortivoClick(nullptr);
+    const QPoint at = form.pos();
+    form.MenuTrayClick(nullptr);
+    ASSERT_FALSE(form.isVisible());
+    trayShell_->press(trayMouse::LeftDown);
+    trayShell_->press(trayMouse::LeftUp);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.PortivoView);
+    EXPECT_EQ(form.size(), QSize(180, 18));
+    EXPECT_EQ(form.pos(), at);
+}
+
 TEST_F(TrayTest, MinimisingWhileHiddenToTheTrayStaysHiddenAndTheClickRestores) {
     insertDrive({});
     writeSettings();
