@@ -30,13 +30,15 @@ TTrayIcon::ShellFactory TTrayIcon::setShellFactory(ShellFactory factory) {
 
 TTrayIcon::TTrayIcon(QObject* owner, std::unique_ptr<corvina::TrayShell> shell)
     : QObject(owner), shell_(shell ? std::move(shell) : shellFactory()()) {
-    if (owner && !owner->isWidgetType()) throw corvina::Error(QStringLiteral("Invalid class typecast"));
+    if (owner && !owner->isWidgetType())
+        throw corvina::Error(QStringLiteral("Invalid class typecast"));
     owner_ = static_cast<QWidget*>(owner);
     shell_->onMouseMessage = [this](int message) {
         corvina::runHandler([&] { mouseMessage(message); });
     };
     cycleTimer_.setInterval(int(cycleInterval_));
-    connect(&cycleTimer_, &QTimer::timeout, this, [this] { corvina::runHandler([this] { CycleTick(); }); });
+    connect(&cycleTimer_, &QTimer::timeout, this,
+            [this] { corvina::runHandler([this] { CycleTick(); }); });
     watchTimer_.setInterval(kWatchIntervalMs);
     connect(&watchTimer_, &QTimer::timeout, this, [this] {
         if (!minimizeToTray_ || shell_->available()) return;
@@ -161,46 +163,46 @@ void TTrayIcon::mouseMessage(int message) {
     QPoint at;
     shell_->cursorPos(at);
     switch (message) {
-    case Move:
-        MouseMove(shift, at.x(), at.y());
-        break;
-    case LeftDown:
-        MouseDown(Qt::LeftButton, shift, at.x(), at.y());
-        clickStarted_ = true;
-        if (leftPopup_) popupAtPointer();
-        break;
-    case LeftUp:
-        if (clickStarted_) {
-            clickStarted_ = false;
-            Click();
-        }
-        MouseUp(Qt::LeftButton, shift, at.x(), at.y());
-        break;
-    case LeftDoubleClick:
-        DblClick();
-        if (popupMenu_ && popupMenu_->AutoPopup && !leftPopup_) {
-            for (TMenuItem2000* item : popupMenu_->Items()->Items) {
-                if (!item->Default) continue;
-                if (item->OnClick) item->OnClick(item);
-                break;
+        case Move:
+            MouseMove(shift, at.x(), at.y());
+            break;
+        case LeftDown:
+            MouseDown(Qt::LeftButton, shift, at.x(), at.y());
+            clickStarted_ = true;
+            if (leftPopup_) popupAtPointer();
+            break;
+        case LeftUp:
+            if (clickStarted_) {
+                clickStarted_ = false;
+                Click();
             }
-        }
-        break;
-    case RightDown:
-        MouseDown(Qt::RightButton, shift, at.x(), at.y());
-        popupAtPointer();
-        break;
-    case RightUp:
-        MouseUp(Qt::RightButton, shift, at.x(), at.y());
-        break;
-    case MiddleDown:
-        MouseDown(Qt::MiddleButton, shift, at.x(), at.y());
-        break;
-    case MiddleUp:
-        MouseUp(Qt::MiddleButton, shift, at.x(), at.y());
-        break;
-    default:
-        break;
+            MouseUp(Qt::LeftButton, shift, at.x(), at.y());
+            break;
+        case LeftDoubleClick:
+            DblClick();
+            if (popupMenu_ && popupMenu_->AutoPopup && !leftPopup_) {
+                for (TMenuItem2000* item : popupMenu_->Items()->Items) {
+                    if (!item->Default) continue;
+                    if (item->OnClick) item->OnClick(item);
+                    break;
+                }
+            }
+            break;
+        case RightDown:
+            MouseDown(Qt::RightButton, shift, at.x(), at.y());
+            popupAtPointer();
+            break;
+        case RightUp:
+            MouseUp(Qt::RightButton, shift, at.x(), at.y());
+            break;
+        case MiddleDown:
+            MouseDown(Qt::MiddleButton, shift, at.x(), at.y());
+            break;
+        case MiddleUp:
+            MouseUp(Qt::MiddleButton, shift, at.x(), at.y());
+            break;
+        default:
+            break;
     }
 }
 

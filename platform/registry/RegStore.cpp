@@ -61,8 +61,8 @@ struct RootState {
     bool writable = true;  // false: what is on disk could not be read, or kept, completely
     QByteArray bytes;      // the file's text as read or written
     RegKey tree;
-    FileId reportedId;      // the damaged file last reported
-    QString pendingReport;  // shown once the store is consistent and unlocked
+    FileId reportedId;             // the damaged file last reported
+    QString pendingReport;         // shown once the store is consistent and unlocked
     bool pendingIsNotice = false;  // the store recovered by itself: nothing is wrong any more
 };
 

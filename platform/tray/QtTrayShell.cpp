@@ -20,17 +20,17 @@ public:
 
     bool notifyIcon(NotifyMessage message, const NotifyIconRecord& record) override {
         switch (message) {
-        case NotifyMessage::Add:
-            update(record);
-            // An icon without pixels would leave an empty slot that nobody can find.
-            if (!record.icon.isNull()) icon_.show();
-            return available() && icon_.isVisible();
-        case NotifyMessage::Modify:
-            update(record);
-            return available() && icon_.isVisible();
-        case NotifyMessage::Delete:
-            icon_.hide();
-            return true;
+            case NotifyMessage::Add:
+                update(record);
+                // An icon without pixels would leave an empty slot that nobody can find.
+                if (!record.icon.isNull()) icon_.show();
+                return available() && icon_.isVisible();
+            case NotifyMessage::Modify:
+                update(record);
+                return available() && icon_.isVisible();
+            case NotifyMessage::Delete:
+                icon_.hide();
+                return true;
         }
         return false;
     }
@@ -60,24 +60,24 @@ private:
     }
     void activated(QSystemTrayIcon::ActivationReason reason) {
         switch (reason) {
-        case QSystemTrayIcon::Trigger:
-            send(trayMouse::LeftDown);
-            send(trayMouse::LeftUp);
-            break;
-        case QSystemTrayIcon::DoubleClick:
-            send(trayMouse::LeftDoubleClick);
-            send(trayMouse::LeftUp);
-            break;
-        case QSystemTrayIcon::Context:
-            send(trayMouse::RightDown);
-            send(trayMouse::RightUp);
-            break;
-        case QSystemTrayIcon::MiddleClick:
-            send(trayMouse::MiddleDown);
-            send(trayMouse::MiddleUp);
-            break;
-        case QSystemTrayIcon::Unknown:
-            break;
+            case QSystemTrayIcon::Trigger:
+                send(trayMouse::LeftDown);
+                send(trayMouse::LeftUp);
+                break;
+            case QSystemTrayIcon::DoubleClick:
+                send(trayMouse::LeftDoubleClick);
+                send(trayMouse::LeftUp);
+                break;
+            case QSystemTrayIcon::Context:
+                send(trayMouse::RightDown);
+                send(trayMouse::RightUp);
+                break;
+            case QSystemTrayIcon::MiddleClick:
+                send(trayMouse::MiddleDown);
+                send(trayMouse::MiddleUp);
+                break;
+            case QSystemTrayIcon::Unknown:
+                break;
         }
     }
 

@@ -59,10 +59,11 @@ TEST_F(MainWindowTest, QuietReportsDuringTheExitNeverReachTheBox) {
 TEST_F(MainWindowTest, AnUnreadableSettingsFileIsKeptAsideAndTheDefaultsComeBack) {
     insertDrive({});
     const QString file = registry::storeFilePath(RootKey::CurrentUser);
-    const QByteArray damaged = "Windows Registry Editor Version 5.00\n\n"
-                               "[HKEY_CURRENT_USER\\Software\\Velmaro\\Corvina\\4.3]\n"
-                               "\"ShowSplash\"=dword:0000000\x01\n"
-                               "\xff\xfe garbage \"StopOnExit\"\n";
+    const QByteArray damaged =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Velmaro\\Corvina\\4.3]\n"
+        "\"ShowSplash\"=dword:0000000\x01\n"
+        "\xff\xfe garbage \"StopOnExit\"\n";
     writeRaw(file, damaged);
     NoticeCapture notices;
     start();
@@ -78,9 +79,9 @@ TEST_F(MainWindowTest, AnUnreadableSettingsFileIsKeptAsideAndTheDefaultsComeBack
 
     TRegistry registry(RootKey::CurrentUser);
     ASSERT_TRUE(registry.openKey(kSettingsKey, false));
-    for (const char* name : {"ShowSplash", "MinimizeAtStartup", "CloseAtStartup", "CloseOnExit",
-                             "EjectOnExit", "StopOnExit", "AlwaysOnTop", "Translucent",
-                             "TranslucentMenu"})
+    for (const char* name :
+         {"ShowSplash", "MinimizeAtStartup", "CloseAtStartup", "CloseOnExit", "EjectOnExit",
+          "StopOnExit", "AlwaysOnTop", "Translucent", "TranslucentMenu"})
         EXPECT_TRUE(registry.valueExists(QLatin1String(name))) << name;
     ASSERT_TRUE(registry.openKey(QStringLiteral("Software\\Velmaro\\Corvina"), false));
     EXPECT_EQ(registry.readString(QStringLiteral("Path")), QCoreApplication::applicationFilePath());

@@ -44,7 +44,9 @@ protected:
         icon_->OnClick = [this](QObject*) { events_ << "click"; };
         icon_->OnDblClick = [this](QObject*) { events_ << "dblclick"; };
         icon_->OnMouseDown = [this](QObject*, Qt::MouseButton b, Qt::KeyboardModifiers, int x,
-                                    int y) { events_ << QString("down %1 %2,%3").arg(b).arg(x).arg(y); };
+                                    int y) {
+            events_ << QString("down %1 %2,%3").arg(b).arg(x).arg(y);
+        };
         icon_->OnMouseUp = [this](QObject*, Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
             events_ << QString("up %1").arg(b);
         };
@@ -102,7 +104,6 @@ TEST_F(TrayIconTest, RecordAndShellMessages) {
     EXPECT_TRUE(icon_->IconVisible());
     shell_->refuseIcons = true;
     EXPECT_FALSE(icon_->ModifyIcon());
-
 }
 
 TEST(TrayIconLifetime, DestructionRemovesTheIcon) {
@@ -234,8 +235,8 @@ TEST_F(TrayIconTest, CyclesThroughTheImageListAndWraps) {
         icon_->CycleTick();
         shown << iconColour(shell_->lastRecord().icon);
     }
-    EXPECT_EQ(shown, (QList<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
-                                  qRgb(255, 0, 0)}));
+    EXPECT_EQ(shown,
+              (QList<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 0, 0)}));
     EXPECT_EQ(next, (QList<int>{1, 2, 0, 1}));
 
     // The timer drives it at the interval.

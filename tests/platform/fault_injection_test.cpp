@@ -43,7 +43,8 @@ void saveTitles(const QString& path, int g) {
     TIniFile file(path);
     file.beginUpdate();
     file.writeString(kSection, QStringLiteral("Artist"), QStringLiteral("第%1代").arg(g));
-    for (int k = 0; k < kNames; ++k) file.writeString(kSection, QString::number(k), titleName(g, k));
+    for (int k = 0; k < kNames; ++k)
+        file.writeString(kSection, QString::number(k), titleName(g, k));
     file.endUpdate();
 }
 
@@ -115,8 +116,8 @@ TEST(FaultInjection, AKillDuringATitleSaveLeavesTheOldOrTheNewFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("CorvinaCD.ini"));
     saveTitles(path, 0);
-    killDuring(killRounds(), [&](int g) { saveTitles(path, g); },
-               [&] { return titleGeneration(path); });
+    killDuring(
+        killRounds(), [&](int g) { saveTitles(path, g); }, [&] { return titleGeneration(path); });
     // A kill can leave a temporary file of the save it cut short; the title file is never one.
     for (const QString& stray : strays(dir.path(), {QStringLiteral("CorvinaCD.ini")}))
         EXPECT_TRUE(stray.startsWith(QStringLiteral(".CorvinaCD.ini."))) << stray.toStdString();
@@ -129,7 +130,8 @@ TEST(FaultInjection, AKillDuringASettingsWriteLeavesTheOldOrTheNewFile) {
     writeSettings(0);
     const QString file = registry::storeFilePath(RootKey::CurrentUser);
     killDuring(killRounds(), writeSettings, [&] {
-        const auto parsed = registry::parseRegFile(readAll(file), registry::rootName(RootKey::CurrentUser));
+        const auto parsed =
+            registry::parseRegFile(readAll(file), registry::rootName(RootKey::CurrentUser));
         if (parsed.badLines != 0) return -1;
         TRegistry reg(RootKey::CurrentUser);
         if (!reg.openKey(kSettings, false)) return -1;
@@ -158,7 +160,8 @@ TEST(DamagedTitleFile, ASaveKeepsEveryByteItCannotMakeSenseOf) {
     file.close();
 
     TIniFile ini(path);
-    EXPECT_EQ(ini.readString(kSection, QStringLiteral("Artist"), QString()), QStringLiteral("张三"));
+    EXPECT_EQ(ini.readString(kSection, QStringLiteral("Artist"), QString()),
+              QStringLiteral("张三"));
     ini.writeString(QStringLiteral("ABCDEF"), QStringLiteral("Artist"), QStringLiteral("李四"));
     const QByteArray after = readAll(path);
     EXPECT_TRUE(after.startsWith(junk)) << "the old text was not kept byte for byte";
@@ -217,7 +220,8 @@ TEST_F(FullDisk, ATitleSaveFailsWithItsMessageAndLeavesTheFileAsItWas) {
     saveTitles(file, 7);
     const QByteArray before = readAll(file);
     fill();
-    EXPECT_EQ(messageOf([&] { saveTitles(file, 8); }), QStringLiteral("Unable to write to ") + file);
+    EXPECT_EQ(messageOf([&] { saveTitles(file, 8); }),
+              QStringLiteral("Unable to write to ") + file);
     TIniFile ini(file);
     EXPECT_EQ(messageOf([&] { ini.writeString(kSection, "0", titleName(9, 0)); }),
               QStringLiteral("Unable to write to ") + file);

@@ -18,7 +18,8 @@ TEST(NameEncoding, ANameCutOffInsideACharacterIsNotUtf8) {
     EXPECT_EQ(decodeName("\xe4\xb8\xad", true), QStringLiteral("中"));
     // A stray lead byte at the end of a GBK name is shown, not dropped.
     EXPECT_EQ(decodeName("\xad", false), QString(QChar::ReplacementCharacter));
-    EXPECT_EQ(decodeName("AB\xd6", false), QStringLiteral("AB") + QChar(QChar::ReplacementCharacter));
+    EXPECT_EQ(decodeName("AB\xd6", false),
+              QStringLiteral("AB") + QChar(QChar::ReplacementCharacter));
 }
 
 }  // namespace
