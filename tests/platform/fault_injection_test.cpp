@@ -152,8 +152,10 @@ TEST(DamagedTitleFile, ASaveKeepsEveryByteItCannotMakeSenseOf) {
     // Names of the user's, between lines no profile reader understands: binary junk, NULs,
     // bytes that are not GBK, a UTF-16 fragment, an unclosed section.
     QByteArray junk("[12ABCD]\r\nArtist=\xd5\xc5\xc8\xfd\r\n0=\xb5\xda\xd2\xbb\r\n");
-    junk += QByteArray("\x00\x01\xff\xfe[\x80\x80=\r\n", 12);
-    junk += QByteArray("a\0b\0c\0\r\n[unclosed\r\n=no key\r\n\x81\r\n", 30);
+    static const char binary[] = "\x00\x01\xff\xfe[\x80\x80=\r\n";
+    static const char more[] = "a\0b\0c\0\r\n[unclosed\r\n=no key\r\n\x81\r\n";
+    junk += QByteArray(binary, sizeof binary - 1);
+    junk += QByteArray(more, sizeof more - 1);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(junk);
