@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -20,6 +21,28 @@ void onTerminationSignal(int) {
     const char byte = 1;
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// The last resort once a termination was asked for: the exit sequence did not end the process in
+// time (a drive or sound device that does not answer). Ending the process releases both.
+void onDeadline(int) {
+    static const char message[] = "corvina: the exit sequence did not finish in time; ending now\n";
+    [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, message, sizeof message - 1);
+    ::_exit(1);
+}
+
+// Signal to the end of the process at most 2 s, with room for the process to wind down.
+constexpr int kDeadlineMs = 1800;
+
+void armDeadline() {
+    struct sigaction action = {};
+    action.sa_handler = onDeadline;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGALRM, &action, nullptr);
+    itimerval deadline = {};
+    deadline.it_value.tv_sec = kDeadlineMs / 1000;
+    deadline.it_value.tv_usec = (kDeadlineMs % 1000) * 1000;
+    setitimer(ITIMER_REAL, &deadline, nullptr);
 }
 
 }  // namespace
@@ -69,13 +92,40 @@ void TApplication::installTerminationHandler() {
 }
 
 void TApplication::terminationRequested() {
+    // A second signal while the first is being handled changes nothing: the deadline stands.
+    if (terminating_) return;
+    terminating_ = true;
+    armDeadline();
+    setReportsQuiet(true);
+    if (!mainLoopRunning_) {
+        // Still starting (the splash, an error box of start-up): leave whatever loop runs now;
+        // runMainLoop() ends the player once the main window exists.
+        exit(0);
+        return;
+    }
+    closeMainWindow();
+    // The exit sequence quits the application; this also covers a main window that is gone.
+    exit(0);
+}
+
+void TApplication::closeMainWindow() {
     for (QWidget* widget : topLevelWidgets()) {
         if (widget->objectName() == QStringLiteral("FormMain")) {
             widget->close();  // its close handler runs the exit sequence, which quits
             return;
         }
     }
-    quit();
+}
+
+int TApplication::runMainLoop() {
+    if (terminating_) {
+        closeMainWindow();
+        return 0;
+    }
+    mainLoopRunning_ = true;
+    const int result = exec();
+    mainLoopRunning_ = false;
+    return result;
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

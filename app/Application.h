@@ -16,11 +16,25 @@ public:
     ~TApplication() override;
     bool notify(QObject* receiver, QEvent* event) override;
 
-private:
-    // SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C in a terminal) close the main window like
-    // the system's close command, so the exit sequence still stops the disc and closes the device.
-    void installTerminationHandler();
+    // Runs the main event loop (call instead of exec()). A termination request that came while
+    // the main window was still being created ends the player here, through the exit sequence.
+    int runMainLoop();
+
+    // SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C in a terminal) end the player within two
+    // seconds whatever is on screen: the main window is closed like by the system's close
+    // command, so the exit sequence still stops the disc and closes the device; every event loop
+    // (message boxes, dialogs, menus) is left, and nothing reported from then on waits for a
+    // click (it goes to stderr and the error log). Should the sequence hang (a drive that does
+    // not answer), the process ends anyway two seconds after the signal.
     void terminationRequested();
+    bool terminating() const { return terminating_; }
+
+private:
+    void installTerminationHandler();
+    void closeMainWindow();
+
+    bool mainLoopRunning_ = false;
+    bool terminating_ = false;
 };
 
 }  // namespace corvina

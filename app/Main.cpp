@@ -12,6 +12,7 @@
 #include "components/LCD.h"
 #include "components/ScrollingText.h"
 #include "components/SuperButton.h"
+#include "components/TrayIcon.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/registry/DriveList.h"
@@ -342,7 +343,7 @@ void TFormMain::FormCreate(QObject*) {
     minimizeHooked_ = true;
     LoadVolume();
     EnableTrayIcon();
-    if (registry.readBool(QStringLiteral("MinimizeAtStartup"))) ShowMainForm = false;
+    if (registry.readBool(QStringLiteral("MinimizeAtStartup"))) ShowMainForm = !HideToTrayAtStart();
 
     DriveRoot = corvina::detectDriveRoot();
     registry.closeKey();
@@ -360,7 +361,7 @@ void TFormMain::setRoundRegion(int ellipse) {
 void TFormMain::onTimer() {
     // While a tick's error is on screen, the timer must not stack further reports behind it:
     // the next tick after the report starts afresh.
-    if (inTimerTick_) return;
+    if (inTimerTick_ || exiting_) return;
     inTimerTick_ = true;
     corvina::runHandler([this] { TimerCDTimer(TimerCD); });
     inTimerTick_ = false;
@@ -369,6 +370,8 @@ void TFormMain::onTimer() {
 void TFormMain::MenuExitClick(QObject*) {
     if (exiting_) return;
     exiting_ = true;
+    // No tick may poll the device once it is closed, even while a report keeps a loop running.
+    TimerCD->stop();
     // A settings key that cannot be read must not keep the player from ending: the device is
     // closed and the application ends whatever the settings, and the reason is shown once.
     QString failure;
@@ -403,6 +406,11 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::WMActivateInstance() {
+    // Hidden with no notification area to come back from (its host ended): this is the way back.
+    if (!isVisible() && !TrayIcon->TrayAvailable()) {
+        TrayIconClick(this);
+        return;
+    }
     if (isMinimized()) {
         showNormal();
         raise();

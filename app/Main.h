@@ -206,6 +206,9 @@ public:
     void SetMenuOpacity(int percent);
     void LoadVolume();
     void EnableTrayIcon();
+    // Step 15 with MinimizeAtStartup on: true when the window may start hidden in the
+    // notification area (there is one); false when it must be shown (MainTray.cpp).
+    bool HideToTrayAtStart();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -243,6 +246,7 @@ private:
     bool inTimerTick_ = false;
     bool minimizeHooked_ = false;
     bool restoreHooked_ = false;
+    bool noTrayExplained_ = false;
 };
 
 // The application's single main window (null before it is created and after it is destroyed).

@@ -37,5 +37,5 @@ int main(int, char** argv) {
                   desktop.y() + (desktop.height() - form.height()) / 2);
         form.show();
     }
-    return app.exec();
+    return app.runMainLoop();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace corvina {
 namespace {
@@ -32,10 +33,48 @@ void appendToErrorLog(const QString& message) {
     if (log.open(QIODevice::Append | QIODevice::Text)) log.write(message.toUtf8() + '\n');
 }
 
+bool& quietReports() {
+    static bool quiet = false;
+    return quiet;
+}
+
+ErrorSink& noticeSink() {
+    static ErrorSink current;
+    return current;
+}
+
 }  // namespace
+
+void showNotice(const QString& message) {
+    std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+    if (quietReports()) return;
+    if (noticeSink()) {
+        noticeSink()(message);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Corvina CD 播放器"),
+                                message, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+ErrorSink setNoticeSink(ErrorSink newSink) {
+    ErrorSink previous = std::move(noticeSink());
+    noticeSink() = std::move(newSink);
+    return previous;
+}
+
+void setReportsQuiet(bool quiet) {
+    quietReports() = quiet;
+}
 
 void reportError(const QString& message) {
     appendToErrorLog(message);
+    if (quietReports()) {
+        std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+        return;
+    }
     if (sink()) {
         sink()(message);
     } else {

@@ -25,9 +25,19 @@ public:
 // Shows `message` through the current sink (a message box unless a test set another).
 void reportError(const QString& message);
 
+// While quiet (the player is being ended by a signal), reports go to stderr and the error log
+// only: nothing may wait for a click then.
+void setReportsQuiet(bool quiet);
+
 // Replaces the message box; an empty function restores it. Returns the previous sink.
 using ErrorSink = std::function<void(const QString&)>;
 ErrorSink setErrorSink(ErrorSink sink);
+
+// A notice: something the user should know once that is not an error (the player did something
+// else than asked, and why). Shown in a box that does not wait for a click; also on stderr.
+void showNotice(const QString& message);
+// Replaces the notice box (tests); an empty function restores it. Returns the previous sink.
+ErrorSink setNoticeSink(ErrorSink sink);
 
 // Runs `handler`; any exception it throws is reported and swallowed.
 void runHandler(const std::function<void()>& handler);

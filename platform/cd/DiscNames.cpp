@@ -40,8 +40,10 @@ DiscNames discNames(const QString& root) {
 }
 
 bool allUtf8(const std::vector<std::string>& names) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
     for (const std::string& name : names) {
+        // Stateless, one name at a time: a name cut off inside a character is not UTF-8, and the
+        // start of a character must not be completed by the next name.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         // decode() is lazy: only the conversion to a string does the work and sets the error.
         const QString decoded = utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
         if (utf8.hasError()) return false;
@@ -53,7 +55,13 @@ QString decodeName(const std::string& bytes, bool utf8) {
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     if (utf8) return QString::fromUtf8(view);
     QStringDecoder gb("GB18030");
-    if (gb.isValid()) return QString(gb.decode(view));
+    if (gb.isValid()) {
+        // A stray lead byte at the end would wait for a partner that never comes and vanish; a
+        // NUL after the name completes nothing, so that byte shows as a replacement character.
+        QString text = gb.decode(view.toByteArray() + '\0');
+        if (text.endsWith(QChar(u'\0'))) text.chop(1);
+        return text;
+    }
     return QString::fromLatin1(view);
 }
 

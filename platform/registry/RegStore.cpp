@@ -61,8 +61,9 @@ struct RootState {
     bool writable = true;  // false: what is on disk could not be read, or kept, completely
     QByteArray bytes;      // the file's text as read or written
     RegKey tree;
-    FileId reportedId;      // the damaged file last reported
-    QString pendingReport;  // shown once the store is consistent and unlocked
+    FileId reportedId;             // the damaged file last reported
+    QString pendingReport;         // shown once the store is consistent and unlocked
+    bool pendingIsNotice = false;  // the store recovered by itself: nothing is wrong any more
 };
 
 RootState& state(RootKey root) {
@@ -115,7 +116,7 @@ void refresh(RootKey root) {
     RootState& s = state(root);
     const QString path = storeFilePath(root);
     if (s.loaded && s.path == path && s.id == identify(path)) return;
-    s = RootState{path, {}, true, true, {}, {}, s.reportedId, s.pendingReport};
+    s = RootState{path, {}, true, true, {}, {}, s.reportedId, s.pendingReport, s.pendingIsNotice};
     QFile file(path);
     if (!file.exists()) return;
     struct stat st {};
@@ -144,9 +145,15 @@ void refresh(RootKey root) {
                               .arg(QDir::toNativeSeparators(path))
                               .arg(parsed.firstBadLine);
     } else {
+        // With the original safe, the store starts afresh, as on a first start: the player
+        // writes its defaults again and the next write leaves a clean file. Going on with the
+        // readable part would leave settings missing, and every later use would fail on them.
+        s.tree = parseRegFile(QByteArray(), rootName(root)).root;
+        s.bytes.clear();
+        s.pendingIsNotice = true;
         s.pendingReport = QStringLiteral(
-                              "设置文件“%1”第 %2 行起有无法读取的内容；原文件已另存为“%3”，"
-                              "其余设置照常使用。")
+                              "设置文件“%1”第 %2 行起有无法读取的内容，已恢复默认设置；"
+                              "原文件已另存为“%3”。")
                               .arg(QDir::toNativeSeparators(path))
                               .arg(parsed.firstBadLine)
                               .arg(QDir::toNativeSeparators(copy));
@@ -158,6 +165,10 @@ void refresh(RootKey root) {
 void showPendingReport(RootKey root) {
     const QString message = std::exchange(state(root).pendingReport, QString());
     if (message.isEmpty()) return;
+    if (std::exchange(state(root).pendingIsNotice, false)) {
+        showNotice(message);
+        return;
+    }
     std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
     reportError(message);
 }

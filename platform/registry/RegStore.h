@@ -9,8 +9,10 @@
 // the new one, never a torn one.
 //
 // A file that cannot be read completely is never overwritten silently: on first sight a copy is
-// kept beside it (HKCU.reg.corrupt-<date>-<time>), the problem is reported once (stderr and the
-// error report), and the store carries on with what could be read.
+// kept beside it (HKCU.reg.corrupt-<date>-<time>); then the store starts empty, as on a first
+// start, so the player writes its defaults again into a clean file, and says so once (a notice on
+// stderr and screen). When no copy can be kept, the store carries on with what could be read,
+// writes nothing to that file, and reports the problem once (stderr and the error report).
 //
 // UI thread only.
 #include <QString>

@@ -1,11 +1,15 @@
 #include "tests/app/MainFixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 #include <QStandardPaths>
 
+#include "components/TrayIcon.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/mci/Mci.h"
 #include "platform/registry/Registry.h"
+#include "platform/tray/FakeTrayShell.h"
 
 namespace corvina::test {
 namespace {
@@ -21,10 +25,22 @@ void MainWindowTest::SetUp() {
         commands_.append(QString::fromLatin1(command.data(), qsizetype(command.size())));
     });
     errors_ = std::make_unique<ErrorCapture>();
+    // A desktop with a notification area, unless a test takes it away.
+    TTrayIcon::setShellFactory([this] {
+        auto shell = std::make_unique<FakeTrayShell>();
+        trayShell_ = shell.get();
+        return shell;
+    });
 }
 
 void MainWindowTest::TearDown() {
     form_.reset();
+    // The exit sequence quits the application, which makes every later event loop return at
+    // once; one round of the main loop clears that for the tests that follow.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    TTrayIcon::setShellFactory({});
+    trayShell_ = nullptr;
     mci::setCommandObserver({});
     mci::setReplyFilter({});
     mci::resetForTesting();

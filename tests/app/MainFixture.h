@@ -10,6 +10,7 @@
 #include "app/Main.h"
 #include "app/Picture.h"
 #include "platform/cd/FakeDrive.h"
+#include "platform/tray/FakeTrayShell.h"
 #include "tests/support/TestSupport.h"
 
 namespace corvina::test {
@@ -35,6 +36,8 @@ protected:
     QStringList takeCommands();
 
     cd::FakeDrive* drive_ = nullptr;
+    // The main window's notification area (set when the window is created).
+    FakeTrayShell* trayShell_ = nullptr;
     std::unique_ptr<TFormMain> form_;
     std::unique_ptr<ErrorCapture> errors_;
     QStringList commands_;

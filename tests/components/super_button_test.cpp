@@ -144,6 +144,7 @@ TEST(SuperButton, ReleaseOutsideAndDoubleClicksGiveNoExtraClick) {
     corvina::test::ErrorCapture errors;
     play->OnClick = [](QObject*) { throw corvina::Error(QStringLiteral("boom")); };
     QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(35, 8));
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("boom")});
     EXPECT_FALSE(play->isPressed());
     EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("boom")});
 }

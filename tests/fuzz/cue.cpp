@@ -85,6 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (track.pregap < 0 || track.pregap > kMostFrames) std::abort();
         if (track.postgap < 0 || track.postgap > kMostFrames) std::abort();
         if (track.file >= sheet->files.size()) std::abort();
+        // No time field goes past 9999:59:74.
+        constexpr int kLongest = (9999 * 60 + 59) * 75 + 74;
+        if (track.index01 > kLongest || track.pregap < 0 || track.pregap > kLongest ||
+            track.postgap < 0 || track.postgap > kLongest)
+            std::abort();
         previous = track.number;
     }
     return 0;

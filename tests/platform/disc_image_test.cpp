@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/cd/CueSheet.h"
@@ -239,6 +240,17 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
     std::string error;
     EXPECT_FALSE(parseCueSheet("FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", error));
     EXPECT_EQ(error, "line 3: bad INDEX");
+    // Seconds run to 59 and frames to 74; one more in either field is a mistake.
+    for (const char* time : {"00:60:00", "00:00:75", "00:59:75", "00:00", "0a:00:00", ":00:00"}) {
+        EXPECT_FALSE(parseCueSheet(std::string("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 ") +
+                                       time + "\n",
+                                   error))
+            << time;
+        EXPECT_EQ(error, "line 3: bad INDEX") << time;
+    }
+    auto last = parseCueSheet("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:59:74\n", error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->tracks.at(0).index01, 59 * 75 + 74);
     EXPECT_FALSE(parseCueSheet("TRACK 01 AUDIO\n", error));
     EXPECT_EQ(error, "line 1: TRACK before any FILE");
     EXPECT_FALSE(

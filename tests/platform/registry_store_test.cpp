@@ -145,7 +145,7 @@ TEST_F(RegistryStore, NoReaderEverSeesAHalfWrittenFile) {
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden), QStringList({"HKCU.reg"}));
 }
 
-TEST_F(RegistryStore, KeepsADamagedFileAndReportsItOnce) {
+TEST_F(RegistryStore, KeepsADamagedFileAsideAndStartsAfreshSayingSoOnce) {
     const QByteArray damaged =
         "Windows Registry Editor Version 5.00\n\n"
         "[HKEY_CURRENT_USER\\Software\\Velmaro\\Corvina\\4.3]\n"
@@ -153,22 +153,46 @@ TEST_F(RegistryStore, KeepsADamagedFileAndReportsItOnce) {
         "\"Path\"=\"C:\\unescaped\"\n";
     writeFile(userFile(), damaged);
     test::ErrorCapture errors;
+    test::NoticeCapture notices;
     TRegistry reg;
-    ASSERT_TRUE(reg.openKey(kSettings, false));
-    EXPECT_FALSE(reg.readBool("ShowSplash"));
-    EXPECT_FALSE(reg.valueExists("Path"));
-    ASSERT_EQ(errors.messages().size(), 1);
-    EXPECT_TRUE(errors.messages().front().contains("HKCU.reg.corrupt-"));
+    // As on a first start: the key is not there, so the player writes its defaults again.
+    EXPECT_FALSE(reg.openKey(kSettings, false));
+    EXPECT_TRUE(errors.messages().isEmpty());
+    ASSERT_EQ(notices.messages().size(), 1);
+    EXPECT_TRUE(notices.messages().front().contains("HKCU.reg.corrupt-"));
 
     const QStringList copies = QDir(folder()).entryList({"HKCU.reg.corrupt-*"});
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(readFile(QDir(folder()).filePath(copies.front())), damaged);
 
+    ASSERT_TRUE(reg.openKey(kSettings, true));
     reg.writeBool("AlwaysOnTop", true);  // the store goes on, now with a clean file
-    EXPECT_EQ(errors.messages().size(), 1);
     const auto parsed = registry::parseRegFile(readFile(userFile()), "HKEY_CURRENT_USER");
     EXPECT_EQ(parsed.badLines, 0);
     EXPECT_EQ(readFile(QDir(folder()).filePath(copies.front())), damaged);
+
+    // Later uses are quiet and find what was written since.
+    TRegistry again;
+    ASSERT_TRUE(again.openKey(kSettings, false));
+    EXPECT_TRUE(again.readBool("AlwaysOnTop"));
+    EXPECT_FALSE(again.valueExists("ShowSplash"));
+    EXPECT_EQ(notices.messages().size(), 1);
+    EXPECT_TRUE(errors.messages().isEmpty());
+    EXPECT_EQ(QDir(folder()).entryList({"HKCU.reg.corrupt-*"}).size(), 1);
+}
+
+TEST_F(RegistryStore, TheMachineRootRecoversTheSameWay) {
+    const QString machineFile = registry::storeFilePath(RootKey::LocalMachine);
+    writeFile(machineFile, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software]\n"
+                           "garbage line\n");
+    test::NoticeCapture notices;
+    TRegistry reg(RootKey::LocalMachine);
+    EXPECT_FALSE(reg.keyExists("Software"));
+    ASSERT_TRUE(reg.openKey("Software\\Velmaro\\Corvina", true));
+    reg.writeString("Path", "/usr/bin/corvina");
+    EXPECT_EQ(notices.messages().size(), 1);
+    EXPECT_EQ(QDir(folder()).entryList({"HKLM.reg.corrupt-*"}).size(), 1);
+    EXPECT_EQ(registry::parseRegFile(readFile(machineFile), "HKEY_LOCAL_MACHINE").badLines, 0);
 }
 
 TEST_F(RegistryStore, AStoreThatCannotBeWrittenFailsCleanly) {

@@ -8,4 +8,10 @@ ErrorCapture::ErrorCapture() {
 
 ErrorCapture::~ErrorCapture() { setErrorSink(std::move(previous_)); }
 
+NoticeCapture::NoticeCapture() {
+    previous_ = setNoticeSink([this](const QString& message) { messages_.append(message); });
+}
+
+NoticeCapture::~NoticeCapture() { setNoticeSink(std::move(previous_)); }
+
 }  // namespace corvina::test

@@ -21,6 +21,20 @@ private:
     ErrorSink previous_;
 };
 
+// Collects the notices (showNotice) for as long as it lives.
+class NoticeCapture {
+public:
+    NoticeCapture();
+    ~NoticeCapture();
+    NoticeCapture(const NoticeCapture&) = delete;
+    NoticeCapture& operator=(const NoticeCapture&) = delete;
+    const QStringList& messages() const { return messages_; }
+
+private:
+    QStringList messages_;
+    ErrorSink previous_;
+};
+
 // The private scratch folder of this test program (XDG_CONFIG_HOME and XDG_DATA_HOME point into
 // it, so no test touches the real home folder).
 QString scratchDir();
