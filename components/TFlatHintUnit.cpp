@@ -73,6 +73,12 @@ private:
         connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
         elapsed_.start();
         qApp->installEventFilter(this);
+        // The balloon is a window of its own, owned by nobody: it goes when the event loop
+        // ends, while the windowing system is still there to take it down.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            delete window_;
+            window_ = nullptr;
+        });
     }
 
     qint64 now() const { return clock_ ? clock_() : elapsed_.elapsed(); }

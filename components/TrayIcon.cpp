@@ -242,9 +242,17 @@ bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::Show && !event->spontaneous() &&
                    !owner_->isMinimized()) {
             // Shown on request (from the icon, a later start): in front and active, not behind
-            // whatever the user worked in meanwhile.
-            owner_->raise();
-            owner_->activateWindow();
+            // whatever the user worked in meanwhile. Once the show is done: raised while it is
+            // still being mapped, the window manager may not know where the window is yet.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (owner_ && owner_->isVisible()) {
+                        owner_->raise();
+                        owner_->activateWindow();
+                    }
+                },
+                Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);

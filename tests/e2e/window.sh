@@ -42,8 +42,14 @@ drag_to() {
     xdotool mousemove $((X + dx)) $((Y + dy)) mousedown 1
     sleep 0.2
     xdotool mousemove $((X + dx + 4)) $((Y + dy))  # the drag starts after a few pixels
-    sleep 0.2
-    xdotool mousemove $((left + dx)) $((top + dy))
+    # As a hand moves it: the window manager takes the move over while the pointer travels, so
+    # a busy machine that is slow to hand it over still sees the pointer move on afterwards.
+    sleep 0.3
+    local step
+    for step in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((X + dx + 4 + (left - X - 4) * step / 8)) $((Y + dy + (top - Y) * step / 8))
+        sleep 0.05
+    done
     sleep 0.4
     expect_geometry "$left,$top $WIDTH"x"$HEIGHT" "while dragging, the window"
     xdotool mouseup 1

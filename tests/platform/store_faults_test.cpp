@@ -180,7 +180,7 @@ TEST_F(StoreFaults, SettingsKilledMidWriteAreTheOldOrTheNewOnes) {
 
 // A tmpfs of a few pages, filled to the last byte by another file. Needs root (or the right to
 // mount); where mounting is not permitted the tests say so and skip.
-class FullDisk : public StoreFaults {
+class FullDiskStores : public StoreFaults {
 protected:
     void SetUp() override {
         StoreFaults::SetUp();
@@ -212,7 +212,7 @@ protected:
     bool mounted_ = false;
 };
 
-TEST_F(FullDisk, TitleSaveFailsWithItsMessageAndLeavesTheOldFileAlone) {
+TEST_F(FullDiskStores, TitleSaveFailsWithItsMessageAndLeavesTheOldFileAlone) {
     const QString path = mount_ + "/CorvinaCD.ini";
     TIniFile file(path);
     file.writeString(kDisc, "Artist", QStringLiteral("旧的歌手"));
@@ -234,7 +234,7 @@ TEST_F(FullDisk, TitleSaveFailsWithItsMessageAndLeavesTheOldFileAlone) {
     EXPECT_EQ(TIniFile(path).readString(kDisc, "0", ""), QStringLiteral("第一首"));
 }
 
-TEST_F(FullDisk, SettingsWriteFailsWithItsMessageAndLeavesTheOldFileAlone) {
+TEST_F(FullDiskStores, SettingsWriteFailsWithItsMessageAndLeavesTheOldFileAlone) {
     TRegistry reg;
     ASSERT_TRUE(reg.openKey(kSettings, true));
     reg.writeBool("StopOnExit", true);

@@ -29,6 +29,7 @@ e2e_cleanup() {
 fail() {
     echo "FAIL: $*" >&2
     [ -f "$MCI_LOG" ] && { echo "--- command log" >&2; cut -f1,2 "$MCI_LOG" >&2; }
+    [ -s "$SCRATCH/player.out" ] && { echo "--- player output" >&2; tail -40 "$SCRATCH/player.out" >&2; }
     exit 1
 }
 
