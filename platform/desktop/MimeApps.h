@@ -7,6 +7,7 @@
 // it as fallbacks; unsetting takes out only the player's entry, so a set followed by an unset
 // gives back the text it started from. Pure functions; safe on any thread.
 #include <QByteArray>
+#include <QList>
 
 namespace corvina::desktop {
 
