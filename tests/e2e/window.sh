@@ -97,6 +97,8 @@ sleep 1.2
 title | grep -q '^Corvina CD 播放器 - \[01 [0-9][0-9]:[0-9][0-9]\]$' || fail "minimised title: $(title)"
 wmctrl -i -a "$WINDOW"
 expect_state Normal
+# The player hears of the restore just after the window manager has made it.
+for _ in $(seq 20); do [ "$(title)" = "Corvina CD 播放器" ] && break; sleep 0.05; done
 [ "$(title)" = "Corvina CD 播放器" ] || fail "restored title: $(title)"
 expect_geometry "282,352 460x64" "restored, the full view"
 
