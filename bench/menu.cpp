@@ -5,24 +5,21 @@
 // Run under X (QT_QPA_PLATFORM=xcb on an Xvfb display) to include the real screen capture.
 #include <benchmark/benchmark.h>
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 
-#include "app/Application.h"
 #include "app/Main.h"
+#include "bench/support/PlayerBench.h"
 #include "app/Picture.h"
 #include "menu/Effects.h"
 #include "menu/Menu2000.h"
 #include "menu/MenuWindow.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/cd/FakeDrive.h"
-#include "platform/registry/Registry.h"
 
 namespace {
 
@@ -73,23 +70,13 @@ void BM_OpacityTableBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_OpacityTableBuild)->Unit(benchmark::kMicrosecond);
 
-void seedSettings() {
-    corvina::TRegistry registry(corvina::RootKey::CurrentUser);
-    registry.openKey(QStringLiteral("Software\\Velmaro\\Corvina\\4.3"), true);
-    for (const char* name : {"ShowSplash", "MinimizeAtStartup", "Translucent", "AlwaysOnTop"})
-        registry.writeBool(QLatin1String(name), false);
-    for (const char* name : {"CloseAtStartup", "CloseOnExit", "EjectOnExit", "StopOnExit",
-                             "TranslucentMenu"})
-        registry.writeBool(QLatin1String(name), true);
-}
-
 // From the right button's release on the background to the first frame of the menu painted
 // (captures, shadow, sound and all); the menu is then closed.
 void BM_ClickToFirstFrame(benchmark::State& state) {
     std::vector<std::unique_ptr<corvina::cd::Drive>> drives;
     drives.push_back(std::make_unique<corvina::cd::FakeDrive>(std::vector<int>(3, 3 * 60 * 75)));
     corvina::cd::DriveSet::install(std::move(drives));
-    seedSettings();
+    corvina::bench::seedSettings(false);
     TFormMain form;
     form.move(100, 100);
     form.show();
@@ -121,17 +108,5 @@ BENCHMARK(BM_ClickToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir scratch;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", QDir(scratch.path()).filePath("data").toLocal8Bit().constData(), 1);
-    setenv("CORVINA_AUDIO", "null", 1);
-    setenv("CORVINA_TITLE_FILE",
-           QDir(scratch.path()).filePath("CorvinaCD.ini").toLocal8Bit().constData(), 1);
-    corvina::prepareApplicationEnvironment();
-    corvina::TApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvina::bench::runPlayerBenchmarks(argc, argv);
 }

@@ -7,18 +7,17 @@
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
 
-#include "app/Application.h"
 #include "app/Main.h"
-#include "platform/ErrorReport.h"
+#include "bench/support/PlayerBench.h"
 #include "platform/cd/DemoDisc.h"
 #include "platform/cd/DiscImage.h"
 #include "platform/cd/DriveSet.h"
@@ -208,17 +207,7 @@ BENCHMARK(BM_FirstSample)
 }  // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir scratch;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", QDir(scratch.path()).filePath("data").toLocal8Bit().constData(), 1);
-    setenv("CORVINA_AUDIO", "null", 0);
-    corvina::prepareApplicationEnvironment();
-    corvina::TApplication app(argc, argv);
-    corvina::setErrorSink([](const QString& message) {
-        std::fprintf(stderr, "error report: %s\n", message.toLocal8Bit().constData());
-    });
-    {
+    return corvina::bench::runPlayerBenchmarks(argc, argv, [] {
         // The first window of the process loads the pictures and fonts every later one shares;
         // it is not what a kind of disc costs.
         corvina::cd::DriveSet::install({});
@@ -226,9 +215,5 @@ int main(int argc, char** argv) {
         warmUp.show();
         QCoreApplication::processEvents();
         corvina::mci::resetForTesting();
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    });
 }

@@ -7,19 +7,14 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
-#include "app/Application.h"
 #include "app/Main.h"
-#include "platform/ErrorReport.h"
+#include "bench/support/PlayerBench.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/cd/FakeDrive.h"
-#include "platform/registry/Registry.h"
 
 namespace {
 
@@ -38,15 +33,7 @@ void BM_MillionTicks(benchmark::State& state) {
     std::vector<std::unique_ptr<corvina::cd::Drive>> drives;
     drives.push_back(std::move(drive));
     corvina::cd::DriveSet::install(std::move(drives));
-    {
-        corvina::TRegistry registry(corvina::RootKey::CurrentUser);
-        registry.openKey(QStringLiteral("Software\\Velmaro\\Corvina\\4.3"), true);
-        for (const char* name : {"ShowSplash", "MinimizeAtStartup", "Translucent"})
-            registry.writeBool(QLatin1String(name), false);
-        for (const char* name : {"CloseAtStartup", "CloseOnExit", "EjectOnExit", "StopOnExit",
-                                 "AlwaysOnTop", "TranslucentMenu"})
-            registry.writeBool(QLatin1String(name), true);
-    }
+    corvina::bench::seedSettings();
     TFormMain form;
     form.show();
     if (!form.Playing) state.SkipWithError("the disc is not playing");
@@ -73,20 +60,5 @@ BENCHMARK(BM_MillionTicks)->Arg(20000)->Arg(1000000)->Iterations(1)->Unit(benchm
 }  // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir scratch;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("XDG_CONFIG_HOME", QDir(scratch.path()).filePath("config").toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", QDir(scratch.path()).filePath("data").toLocal8Bit().constData(), 1);
-    setenv("CORVINA_TITLE_FILE",
-           QDir(scratch.path()).filePath("CorvinaCD.ini").toLocal8Bit().constData(), 1);
-    setenv("CORVINA_AUDIO", "null", 0);
-    corvina::prepareApplicationEnvironment();
-    corvina::TApplication app(argc, argv);
-    corvina::setErrorSink([](const QString& message) {
-        std::fprintf(stderr, "error report: %s\n", message.toLocal8Bit().constData());
-    });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return corvina::bench::runPlayerBenchmarks(argc, argv);
 }
