@@ -84,7 +84,7 @@ QString messageOf(const std::function<void()>& call) {
 }
 
 int killRounds() {
-    const int rounds = qEnvironmentVariableIntValue("CORVINA_KILL_ROUNDS");
+    const int rounds = qEnvironmentVariableIntValue("CORVINA_KILL_RUNS");
     return rounds > 0 ? rounds : 60;
 }
 

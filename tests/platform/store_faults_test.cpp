@@ -32,7 +32,7 @@ const QString kSettings = QStringLiteral("Software\\Velmaro\\Corvina\\4.3");
 const QString kDisc = QStringLiteral("12ABCD");
 constexpr int kTracks = 24;
 
-// Kills per store: CORVINA_KILL_RUNS (scripts/fault-kill asks for 1000), else a quick 40.
+// Kills per store: CORVINA_KILL_RUNS (scripts/fault-long asks for 1000), else a quick 40.
 int killRuns() {
     bool ok = false;
     const int n = qEnvironmentVariableIntValue("CORVINA_KILL_RUNS", &ok);
