@@ -321,8 +321,7 @@ void TFormMain::FormCreate(QObject*) {
     }
 
     if (registry.readBool(QStringLiteral("ShowSplash"))) ShowSplash();
-    if (registry.readBool(QStringLiteral("AlwaysOnTop")))
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (registry.readBool(QStringLiteral("AlwaysOnTop"))) SetStayOnTop(true);
 
     corvina::cdSend(corvina::cdCommand("open cdaudio alias %1 wait shareable"));
     corvina::cdSend(corvina::cdCommand("set %1 time format tmsf wait"));
@@ -338,7 +337,7 @@ void TFormMain::FormCreate(QObject*) {
 
     if (registry.readBool(QStringLiteral("CloseAtStartup")))
         corvina::cdSend(corvina::cdCommand("set %1 door closed"));
-    if (registry.readBool(QStringLiteral("Translucent"))) setWindowOpacity(220.0 / 255.0);
+    if (registry.readBool(QStringLiteral("Translucent"))) SetTranslucent(true);
     if (registry.readBool(QStringLiteral("TranslucentMenu"))) SetMenuOpacity(88);
     minimizeHooked_ = true;
     LoadVolume();

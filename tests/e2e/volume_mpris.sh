@@ -7,13 +7,7 @@ e2e_setup "$1" "$2"
 make_disc
 write_settings
 
-eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
-    { read -r address; read -r pid; echo "export DBUS_SESSION_BUS_ADDRESS='$address' BUS_PID=$pid"; })"
-stop_bus() {
-    e2e_cleanup
-    kill "$BUS_PID" 2>/dev/null || true
-}
-trap stop_bus EXIT
+start_session_bus
 
 start_player
 wait_for_command "play CorvinaCD"

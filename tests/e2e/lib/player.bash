@@ -19,6 +19,13 @@ e2e_setup() {
     trap e2e_cleanup EXIT
 }
 
+# A private session bus for the player and the test's clients, ended with the test.
+start_session_bus() {
+    eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+        { read -r address; read -r pid; echo "export DBUS_SESSION_BUS_ADDRESS='$address' BUS_PID=$pid"; })"
+    trap 'e2e_cleanup; kill "$BUS_PID" 2>/dev/null || true' EXIT
+}
+
 e2e_cleanup() {
     if [ -n "${PLAYER_PID:-}" ] && kill -0 "$PLAYER_PID" 2>/dev/null; then
         kill "$PLAYER_PID" 2>/dev/null || true
