@@ -19,21 +19,6 @@
 namespace corvina::test {
 namespace {
 
-QByteArray wav(int frames) {
-    auto le = [](QByteArray& out, quint32 v, int n) {
-        for (int i = 0; i < n; ++i) out.append(char(v >> (8 * i)));
-    };
-    QByteArray out("RIFF");
-    le(out, 36 + frames * 4, 4);
-    out += "WAVEfmt ";
-    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {2u, 2}, {44100u, 4}, {176400u, 4}, {4u, 2},
-                        {16u, 2}})
-        le(out, v, n);
-    out += "data";
-    le(out, frames * 4, 4);
-    return out + QByteArray(frames * 4, '\x02');
-}
-
 class DropTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -60,7 +45,7 @@ protected:
         for (int t = 1; t <= tracks; ++t) {
             QFile file(QDir(folder).filePath(QStringLiteral("%1.wav").arg(t)));
             file.open(QIODevice::WriteOnly);
-            file.write(wav(588 * 150));
+            file.write(pcmWav(588 * 150, 0x0202));
         }
         return folder;
     }

@@ -55,29 +55,6 @@ private:
     Device& device_;
 };
 
-void putLe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.append(char(value >> (8 * i)));
-}
-
-// A 44.1 kHz stereo 16-bit WAV of `seconds` seconds, every sample `value`.
-QByteArray wav(int seconds, qint16 value) {
-    const int frames = 44100 * seconds;
-    QByteArray out("RIFF");
-    putLe(out, 36 + frames * 4, 4);
-    out += "WAVEfmt ";
-    putLe(out, 16, 4);
-    putLe(out, 1, 2);
-    putLe(out, 2, 2);
-    putLe(out, 44100, 4);
-    putLe(out, 44100 * 4, 4);
-    putLe(out, 4, 2);
-    putLe(out, 16, 2);
-    out += "data";
-    putLe(out, frames * 4, 4);
-    for (int i = 0; i < frames * 2; ++i) putLe(out, quint16(value), 2);
-    return out;
-}
-
 class RipFaults : public MainWindowTest {
 protected:
     RipFaults()
@@ -97,7 +74,7 @@ protected:
         for (int t = 1; t <= tracks; ++t) {
             QFile file(dir_.filePath(QStringLiteral("%1/%2.wav").arg(name).arg(t)));
             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(wav(3, qint16(value + t)));
+            file.write(pcmWav(3 * 44100, qint16(value + t)));
         }
         QString error;
         auto disc = cd::loadDiscImage(dir_.filePath(name), error);

@@ -11,6 +11,7 @@
 #include "platform/cd/DiscImage.h"
 #include "platform/cd/Probe.h"
 #include "platform/cd/VirtualDrive.h"
+#include "tests/support/TestSupport.h"
 
 using namespace corvina::cd;
 
@@ -18,46 +19,6 @@ namespace {
 
 void putLe(QByteArray& out, quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.append(char(value >> (8 * i)));
-}
-
-// A 16-bit PCM WAV of `frames` frames whose samples are all `value`.
-QByteArray wav(int frames, qint16 value, int rate = 44100, int channels = 2) {
-    QByteArray data;
-    for (int i = 0; i < frames * channels; ++i) putLe(data, quint16(value), 2);
-    QByteArray out("RIFF");
-    putLe(out, 36 + data.size(), 4);
-    out += "WAVEfmt ";
-    putLe(out, 16, 4);
-    putLe(out, 1, 2);
-    putLe(out, channels, 2);
-    putLe(out, rate, 4);
-    putLe(out, rate * channels * 2, 4);
-    putLe(out, channels * 2, 2);
-    putLe(out, 16, 2);
-    out += "data";
-    putLe(out, data.size(), 4);
-    return out + data;
-}
-
-// A 32-bit float WAV (format 3) of `frames` stereo frames whose samples are all `value`.
-QByteArray floatWav(int frames, float value) {
-    QByteArray data;
-    quint32 bits = 0;
-    std::memcpy(&bits, &value, 4);
-    for (int i = 0; i < frames * 2; ++i) putLe(data, bits, 4);
-    QByteArray out("RIFF");
-    putLe(out, 36 + data.size(), 4);
-    out += "WAVEfmt ";
-    putLe(out, 16, 4);
-    putLe(out, 3, 2);
-    putLe(out, 2, 2);
-    putLe(out, 44100, 4);
-    putLe(out, 44100 * 8, 4);
-    putLe(out, 8, 2);
-    putLe(out, 32, 2);
-    out += "data";
-    putLe(out, data.size(), 4);
-    return out + data;
 }
 
 int openFiles() {
@@ -89,9 +50,9 @@ protected:
 
 TEST_F(DiscImageTest, FolderTracksFollowNumericNameOrderFromTheLeadIn) {
     QDir().mkpath(path("rip"));
-    write("rip/10 last.wav", wav(588 * 3, 3000));
-    write("rip/2 middle.WAV", wav(588 * 2 + 100, 2000, 44100, 1));
-    write("rip/1 first.wav", wav(588 * 4, 1000));
+    write("rip/10 last.wav", corvina::test::pcmWav(588 * 3, 3000));
+    write("rip/2 middle.WAV", corvina::test::pcmWav(588 * 2 + 100, 2000, 44100, 1));
+    write("rip/1 first.wav", corvina::test::pcmWav(588 * 4, 1000));
     write("rip/cover.jpg", "not audio");
     auto disc = load("rip");
     ASSERT_TRUE(disc) << error.toStdString();
@@ -142,8 +103,8 @@ TEST_F(DiscImageTest, CueSheetLaysOutBinTracksGapsAndDataTracks) {
 }
 
 TEST_F(DiscImageTest, CueSheetWithOneFilePerTrackHonoursItsFileLines) {
-    write("a.wav", wav(588 * 5, 10));
-    write("b.wav", wav(588 * 3, 20));
+    write("a.wav", corvina::test::pcmWav(588 * 5, 10));
+    write("b.wav", corvina::test::pcmWav(588 * 3, 20));
     // The gap before track 2 sits at the end of the first file, as some rippers write it.
     write("disc.cue",
           "FILE \"b.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
@@ -158,8 +119,8 @@ TEST_F(DiscImageTest, CueSheetWithOneFilePerTrackHonoursItsFileLines) {
 }
 
 TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
-    write("48k.wav", wav(588 * 2, 5, 48000));
-    write("truncated.wav", wav(588 * 20, 5).left(44 + 1000));
+    write("48k.wav", corvina::test::pcmWav(588 * 2, 5, 48000));
+    write("truncated.wav", corvina::test::pcmWav(588 * 20, 5).left(44 + 1000));
     write("garbage.cue", "\x01\x02 what is this\n");
     write("none.cue", "REM nothing here\n");
     write("missing.cue", "FILE \"gone.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
@@ -169,7 +130,7 @@ TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
     write("many.cue", many);
     QDir().mkpath(path("empty"));
     QDir().mkpath(path("highrate"));
-    write("highrate/1.wav", wav(588, 5, 96000));
+    write("highrate/1.wav", corvina::test::pcmWav(588, 5, 96000));
 
     for (const char* name : {"nothing-there", "48k.wav", "garbage.cue", "none.cue", "missing.cue",
                              "many.cue", "empty", "highrate"}) {
@@ -204,8 +165,8 @@ TEST_F(DiscImageTest, UnusableDiscsAreRefusedWithAReason) {
 TEST_F(DiscImageTest, FloatRipsPlayAtTheirOwnLevel) {
     // A quiet float rip stays quiet: a quarter of full scale is a quarter of full scale, not
     // stretched to the loudest sample of the file.
-    write("quiet.wav", floatWav(588 * 4, 0.25f));
-    write("loud.wav", floatWav(588, -1.5f));
+    write("quiet.wav", corvina::test::floatWav(588 * 4, 0.25f));
+    write("loud.wav", corvina::test::floatWav(588, -1.5f));
     auto quiet = load("quiet.wav");
     ASSERT_TRUE(quiet) << error.toStdString();
     EXPECT_EQ(sampleAt(*quiet, 151), 8192);
@@ -218,7 +179,7 @@ TEST_F(DiscImageTest, FloatRipsPlayAtTheirOwnLevel) {
 TEST_F(DiscImageTest, OpeningReadsHeadersAndPlayingHoldsOneFileOpen) {
     QDir().mkpath(path("rip"));
     for (int t = 1; t <= 12; ++t)
-        write(QStringLiteral("rip/%1.wav").arg(t), wav(588 * 2, qint16(t * 100)));
+        write(QStringLiteral("rip/%1.wav").arg(t), corvina::test::pcmWav(588 * 2, qint16(t * 100)));
     const int before = openFiles();
     auto disc = load("rip");
     ASSERT_TRUE(disc) << error.toStdString();

@@ -10,6 +10,7 @@
 #include "platform/audio/AudioOutput.h"
 #include "platform/cd/DiscImage.h"
 #include "platform/cd/PlaybackEngine.h"
+#include "tests/support/TestSupport.h"
 
 using namespace corvina;
 using namespace corvina::cd;
@@ -23,29 +24,6 @@ public:
     }
     long long frames_ = 0;
 };
-
-void putLe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.append(char(value >> (8 * i)));
-}
-
-// A 16-bit stereo 44.1 kHz WAV of `sectors` CD sectors whose samples are all `value`.
-QByteArray wav(int sectors, qint16 value) {
-    QByteArray data;
-    for (int i = 0; i < sectors * kSamplesPerSector * 2; ++i) putLe(data, quint16(value), 2);
-    QByteArray out("RIFF");
-    putLe(out, 36 + data.size(), 4);
-    out += "WAVEfmt ";
-    putLe(out, 16, 4);
-    putLe(out, 1, 2);
-    putLe(out, 2, 2);
-    putLe(out, 44100, 4);
-    putLe(out, 44100 * 4, 4);
-    putLe(out, 4, 2);
-    putLe(out, 16, 2);
-    out += "data";
-    putLe(out, data.size(), 4);
-    return out + data;
-}
 
 class RipFaults : public ::testing::Test {
 protected:
@@ -105,9 +83,9 @@ protected:
 };
 
 TEST_F(RipFaults, FilesDeletedOrCutWhilePlayingGiveSilenceAndTheNextDiscPlays) {
-    write("rip/01.wav", wav(150, 11));
-    write("rip/02.wav", wav(150, 22));
-    write("rip/03.wav", wav(150, 33));
+    write("rip/01.wav", corvina::test::pcmWav(150 * kSamplesPerSector, 11));
+    write("rip/02.wav", corvina::test::pcmWav(150 * kSamplesPerSector, 22));
+    write("rip/03.wav", corvina::test::pcmWav(150 * kSamplesPerSector, 33));
     QString error;
     auto disc = loadDiscImage(path("rip"), error);
     ASSERT_TRUE(disc) << error.toStdString();
@@ -131,7 +109,7 @@ TEST_F(RipFaults, FilesDeletedOrCutWhilePlayingGiveSilenceAndTheNextDiscPlays) {
     for (int v : after) EXPECT_TRUE(v == 0 || v == 11 || v == 22 || v == 33) << v;
 
     // The next disc plays.
-    write("next/01.wav", wav(75, 44));
+    write("next/01.wav", corvina::test::pcmWav(75 * kSamplesPerSector, 44));
     auto next = loadDiscImage(path("next"), error);
     ASSERT_TRUE(next) << error.toStdString();
     engine.setDisc(next);
@@ -144,7 +122,7 @@ TEST_F(RipFaults, FilesDeletedOrCutWhilePlayingGiveSilenceAndTheNextDiscPlays) {
 }
 
 TEST_F(RipFaults, ASoundDeviceFailingMidPlayLeavesTheClockRunningAndComesBack) {
-    write("rip/01.wav", wav(300, 7));
+    write("rip/01.wav", corvina::test::pcmWav(300 * kSamplesPerSector, 7));
     QString error;
     auto disc = loadDiscImage(path("rip"), error);
     ASSERT_TRUE(disc) << error.toStdString();

@@ -23,21 +23,6 @@ using namespace corvina::cd;
 
 namespace {
 
-QByteArray wav(int frames) {
-    auto le = [](QByteArray& out, quint32 v, int n) {
-        for (int i = 0; i < n; ++i) out.append(char(v >> (8 * i)));
-    };
-    QByteArray out("RIFF");
-    le(out, 36 + frames * 4, 4);
-    out += "WAVEfmt ";
-    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {2u, 2}, {44100u, 4}, {176400u, 4}, {4u, 2},
-                        {16u, 2}})
-        le(out, v, n);
-    out += "data";
-    le(out, frames * 4, 4);
-    return out + QByteArray(frames * 4, '\x01');
-}
-
 // Fake machine parts: `devices` real drives, each opened as a FakeDrive with a disc.
 ProbeParts fakeParts(int devices) {
     ProbeParts parts;
@@ -63,7 +48,7 @@ protected:
         for (int t = 1; t <= 3; ++t) {
             QFile file(QDir(rip()).filePath(QStringLiteral("%1.wav").arg(t)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(wav(588 * 75));
+            file.write(corvina::test::pcmWav(588 * 75, 0x0101));
         }
     }
     void TearDown() override {

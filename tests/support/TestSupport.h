@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the test programs.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,13 @@ private:
     QStringList messages_;
     ErrorSink previous_;
 };
+
+// The bytes of a 16-bit PCM WAV file: `frames` frames of `channels` channels at `rate` Hz,
+// every sample `value`.
+QByteArray pcmWav(int frames, qint16 value, int rate = 44100, int channels = 2);
+// The bytes of a 32-bit float WAV file (format 3): `frames` stereo frames at 44.1 kHz, every
+// sample `value`.
+QByteArray floatWav(int frames, float value);
 
 // The private scratch folder of this test program (XDG_CONFIG_HOME and XDG_DATA_HOME point into
 // it, so no test touches the real home folder).
