@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
+#include "platform/AtomicFile.h"
 #include "platform/registry/RegStore.h"
 
 namespace corvina::cd {
@@ -42,13 +42,10 @@ bool rememberDisc(const QString& path) {
     const QString name = rememberedDiscFile();
     if (path.isEmpty()) return !QFile::exists(name) || QFile::remove(name);
     QDir().mkpath(registry::storeFolder());
-    QSaveFile file(name);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(path.toUtf8() + '\n');
-        if (file.commit()) return true;
-    }
+    QString reason;
+    if (writeFileAtomically(name, path.toUtf8() + '\n', &reason)) return true;
     std::fprintf(stderr, "Corvina: cannot remember the rip in %s: %s\n",
-                 QFile::encodeName(name).constData(), file.errorString().toLocal8Bit().constData());
+                 QFile::encodeName(name).constData(), reason.toLocal8Bit().constData());
     return false;
 }
 

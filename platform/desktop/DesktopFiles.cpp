@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
 #include "platform/desktop/MimeApps.h"
 #include "resources/Skin.h"
@@ -176,22 +176,8 @@ QByteArray iconBytes(const QImage& image) {
 }
 
 void writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath())) fail(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) fail(path);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !corvina::writeFileAtomically(path, bytes))
         fail(path);
-    }
-    if (!file.commit()) fail(path);
-    // The rename is durable only once the folder itself is synced.
-    const int fd = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 void removeFile(const QString& path) {

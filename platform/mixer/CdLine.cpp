@@ -4,10 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
 
 namespace corvina::mixer {
@@ -160,13 +160,11 @@ bool CdLine::flush() {
     if (!writable_) return false;
     const QByteArray text = textOf(levels_);
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
-                    file.commit();
-    if (!ok) {
+    QString reason;
+    if (!writeFileAtomically(path_, text, &reason)) {
         if (!writeReported_)
             report(QStringLiteral("无法保存音量设置“%1”：%2")
-                       .arg(QDir::toNativeSeparators(path_), file.errorString()));
+                       .arg(QDir::toNativeSeparators(path_), reason));
         writeReported_ = true;
         return false;
     }

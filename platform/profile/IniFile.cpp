@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
 #include "platform/profile/ProfileText.h"
 
@@ -131,49 +132,6 @@ Loaded load(const QString& path) {
     return {Loaded::Read, text};
 }
 
-// Temporary file in the same folder, written, synced, renamed over the file: a crash leaves
-// the old file or the new one, never a torn one. The file keeps its permissions. Every write is
-// checked by hand: a full disk must fail the save, and the temporary file goes again.
-bool writeAtomically(const QString& path, const QByteArray& bytes) {
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".XXXXXX"));
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(target.constData(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        done += ok ? n : 0;
-    }
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(temp.constData());
-        return false;
-    }
-    // The rename is durable only once the folder itself is synced.
-    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 bool exists(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0;
@@ -229,7 +187,7 @@ void TIniFile::write(const std::vector<profile::Edit>& edits) {
     if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
         throw Error(failure);
     if (target != path_) QDir().mkpath(QFileInfo(target).absolutePath());
-    if (target.isEmpty() || !writeAtomically(target, *edited)) throw Error(failure);
+    if (target.isEmpty() || !writeFileAtomically(target, *edited)) throw Error(failure);
 
     struct stat st {};
     if (::stat(native.constData(), &st) == 0)

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
 
 namespace corvina::registry {
@@ -71,45 +72,12 @@ RootState& state(RootKey root) {
     return states[root == RootKey::CurrentUser ? 0 : 1];
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        left -= n;
-    }
-    return true;
-}
-
-// Temporary file in the same folder, flush, fsync, rename, fsync the folder.
-bool writeAtomically(const QString& path, const QByteArray& bytes, mode_t mode) {
-    const QFileInfo info(path);
-    QByteArray name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".XXXXXX"));
-    FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
-    if (fd.get() < 0) return false;
-    bool ok = writeAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
-    ok = ::close(fd.release()) == 0 && ok;
-    ok = ok && ::rename(name.constData(), QFile::encodeName(path).constData()) == 0;
-    if (!ok) {
-        ::unlink(name.constData());
-        return false;
-    }
-    FileDescriptor folder(
-        ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_CLOEXEC));
-    if (folder.get() >= 0) ::fsync(folder.get());
-    return true;
-}
-
 QString keepCopy(const QString& path, const QByteArray& bytes) {
     const QString stem = path + QStringLiteral(".corrupt-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString copy = stem;
     for (int n = 2; QFileInfo::exists(copy); ++n) copy = stem + QStringLiteral("-%1").arg(n);
-    return writeAtomically(copy, bytes, 0600) ? copy : QString();
+    return writeFileAtomically(copy, bytes, nullptr, 0600) ? copy : QString();
 }
 
 void refresh(RootKey root) {
@@ -214,10 +182,8 @@ bool updateTree(RootKey root, const std::function<bool(RegKey&)>& change) {
         RegKey copy = s.tree;
         if (s.writable && change(copy)) {
             const QByteArray text = formatRegFile(copy, rootName(root));
-            struct stat st {};
-            const mode_t mode =
-                ::stat(QFile::encodeName(s.path).constData(), &st) == 0 ? st.st_mode & 07777 : 0600;
-            written = (s.id.exists && text == s.bytes) || writeAtomically(s.path, text, mode);
+            written = (s.id.exists && text == s.bytes) ||
+                      writeFileAtomically(s.path, text, nullptr, 0600);
             if (written) {
                 s.tree = std::move(copy);
                 s.bytes = text;
