@@ -92,7 +92,7 @@ void TFormMain::MenuManualClick(QObject*) {
 }
 
 void TFormMain::MenuAboutClick(QObject*) {
-    TFormAbout about;
+    TFormAbout about(this);  // kept above the main window, which may stay on top
     about.exec();
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/HelpFiles.h"
 #include "components/TFlatHintUnit.h"
+#include "forms/About.h"
 #include "forms/Splash.h"
 #include "platform/MessageBox.h"
 #include "platform/registry/Registry.h"
@@ -214,6 +215,21 @@ TEST_F(HelpTest, TheMainWindowsBalloonHasItsColoursAndFont) {
     EXPECT_EQ(form.FlatHint->MaxHintWidth(), 200);
     EXPECT_EQ(form.FlatHint->Font().pixelSize(), 12);
     EXPECT_EQ(TFlatHint::owner(), form.FlatHint);
+}
+
+// The main window stays on top by default: a box of its own that it does not own would open
+// beneath it.
+TEST_F(HelpTest, TheAboutBoxBelongsToTheMainWindow) {
+    start();
+    QWidget* parent = nullptr;
+    QTimer::singleShot(0, qApp, [&] {
+        if (auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget())) {
+            parent = about->parentWidget();
+            about->reject();
+        }
+    });
+    form_->MenuAboutClick(nullptr);
+    EXPECT_EQ(parent, form_.get());
 }
 
 }  // namespace
