@@ -16,12 +16,25 @@ ErrorSink& sink() {
 // The box is modal but the player's timers keep running behind it; an error that repeats every
 // second must not pile up a stack of identical boxes, so a message already on screen is not shown
 // again until that box is closed.
+// The window a box belongs to, so that it opens above it even when that window stays on top:
+// the active window, else the player's window on screen; none while the player is minimised or
+// hidden (a box owned by a minimised window would be hidden with it).
+QWidget* boxOwner() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && !window->isMinimized() &&
+            (type == Qt::Window || type == Qt::Dialog))
+            return window;
+    }
+    return nullptr;
+}
+
 void showMessageBox(const QString& message) {
     static QStringList onScreen;
     if (onScreen.contains(message)) return;
     onScreen.append(message);
-    QWidget* parent = QApplication::activeWindow();
-    QMessageBox::critical(parent, QStringLiteral("Corvina CD 播放器"), message);
+    QMessageBox::critical(boxOwner(), QStringLiteral("Corvina CD 播放器"), message);
     onScreen.removeOne(message);
 }
 
@@ -53,7 +66,7 @@ void showNotice(const QString& message) {
         return;
     }
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Corvina CD 播放器"),
-                                message, QMessageBox::Ok);
+                                message, QMessageBox::Ok, boxOwner());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
 #include "platform/ErrorReport.h"
 #include "tests/support/TestSupport.h"
@@ -47,6 +50,27 @@ TEST(Application, GuardedTimerHandlersKeepTicking) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_GE(ticks, 3);
     EXPECT_EQ(capture.messages().size(), ticks);
+}
+
+// A notice belongs to the player's window on screen, so that a window which stays on top does
+// not cover it; with the window hidden it stands alone.
+TEST(Application, ANoticeBelongsToThePlayersWindowOnScreen) {
+    const auto noticeOwner = [](const QString& text) -> QWidget* {
+        showNotice(text);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->text() == text) {
+                QWidget* owner = box->parentWidget();
+                box->close();
+                return owner;
+            }
+        ADD_FAILURE() << "no box for " << text.toStdString();
+        return nullptr;
+    };
+    QWidget player(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    player.show();
+    EXPECT_EQ(noticeOwner(QStringLiteral("on screen")), &player);
+    player.hide();
+    EXPECT_EQ(noticeOwner(QStringLiteral("hidden")), nullptr);
 }
 
 }  // namespace
