@@ -119,19 +119,28 @@ KeyLine splitKeyLine(QByteArrayView line) {
 }  // namespace
 
 QByteArray encodeText(const QString& text) {
-    QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
+    // Opening a converter costs far more than converting a short name, so each thread keeps its
+    // own pair. An encoder's error flag survives resetState(), so errors are not read from it:
+    // text GBK holds decodes back to itself, and a character GBK cannot hold comes out as the
+    // converter's substitute, or as nothing at all when it is one of Unicode's invisible ones.
+    thread_local QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
+    thread_local QStringEncoder gb18030("GB18030", QStringConverter::Flag::Stateless);
+    thread_local const QByteArray substitute = [] {
+        QStringEncoder probe("GBK", QStringConverter::Flag::Stateless);
+        return QByteArray(probe.encode(QStringView(u"\U0001F3B5")));
+    }();
+    thread_local const QString substituteText = gbkDecoder().decode(substitute);
+
     QByteArray bytes = gbk.encode(text);
-    if (!gbk.hasError()) return bytes;
-    // Slow path, one code point at a time, only for text GBK cannot hold entirely. A fresh
-    // encoder each time: an encoder's error state survives resetState().
-    QStringEncoder gb18030("GB18030", QStringConverter::Flag::Stateless);
+    if (gbkDecoder().decode(bytes) == text) return bytes;
+    // One code point at a time, only for text GBK cannot hold entirely.
     bytes.clear();
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QStringView one = QStringView(text).sliced(i, n);
-        QStringEncoder single("GBK", QStringConverter::Flag::Stateless);
-        const QByteArray encoded = single.encode(one);
-        bytes += single.hasError() ? QByteArray(gb18030.encode(one)) : encoded;
+        const QByteArray encoded = gbk.encode(one);
+        const bool held = !encoded.isEmpty() && (encoded != substitute || one == substituteText);
+        bytes += held ? encoded : QByteArray(gb18030.encode(one));
         i += n;
     }
     return bytes;

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include <QStringEncoder>
-
 #include "platform/profile/ProfileText.h"
 
 using corvina::profile::decodeText;
@@ -21,10 +19,18 @@ QString oneLine(QString text) {
     return text;
 }
 
+// True when every character is stored in GBK's one or two bytes (a four-byte character has an
+// ASCII digit as its second byte).
 bool gbkOnly(const QString& text) {
-    QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
-    (void)gbk.encode(text);
-    return !gbk.hasError();
+    const QByteArray bytes = encodeText(text);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x81 || i + 1 == bytes.size()) continue;
+        const auto next = static_cast<unsigned char>(bytes[i + 1]);
+        if (next >= '0' && next <= '9') return false;
+        ++i;
+    }
+    return true;
 }
 
 }  // namespace
@@ -44,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pos += n;
         valueBytes = n;
     }
-    // Only text GBK holds: other text is encoded one character at a time, and a long one would
-    // leave the target crawling.
+    // Only text GBK holds: other text takes a slower path, and a long one would leave the target
+    // crawling.
     if (data[3] >= 0xE0 && valueBytes > 0 && gbkOnly(parts[2])) {
         const std::size_t wanted = 1984u + (data[3] - 0xE0u) * 4u;
         parts[2] =
