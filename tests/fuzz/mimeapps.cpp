@@ -1,7 +1,9 @@
-// The mimeapps.list editor on arbitrary input: setting and unsetting the player's entry, and
-// reading the defaults back, must never crash or touch memory out of bounds.
+// The mimeapps.list editor on arbitrary input: no crash or out-of-bounds access, the player
+// first after a set and gone after an unset, the other defaults kept in order, and a set
+// followed by an unset giving back the text it started from.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "platform/desktop/MimeApps.h"
 
@@ -11,8 +13,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray type("x-content/audio-cdda");
     const QByteArray id("corvina.desktop");
 
+    const QList<QByteArray> before = defaultApplications(text, type);
     const QByteArray set = setDefaultApplication(text, type, id);
     const QByteArray unset = unsetDefaultApplication(set, type, id);
-    return int(defaultApplications(text, type).size() + defaultApplications(set, type).size() +
-               defaultApplications(unset, type).size()) * 0;
+
+    // First already: nothing to change. Otherwise the player first, then the others in order.
+    QList<QByteArray> expected = before;
+    if (before.isEmpty() || before.front() != id) {
+        expected.removeAll(id);
+        expected.prepend(id);
+    } else if (set != text) {
+        std::abort();
+    }
+    if (defaultApplications(set, type) != expected) std::abort();
+    if (defaultApplications(unset, type).contains(id)) std::abort();
+    if (setDefaultApplication(set, type, id) != set) std::abort();
+
+    // Exact only where the player's entry was nowhere, and not for a [Default Applications]
+    // group that was already empty: an unset takes a group left empty with it.
+    if (!text.contains(id) && (!text.contains("[Default Applications]") || !before.isEmpty()) &&
+        unset != text)
+        std::abort();
+    return 0;
 }

@@ -44,12 +44,21 @@ TEST(MimeApps, SetAndUnsetGiveBackAForeignFileByteForByte) {
               "x-content/audio-cdda=corvina.desktop;\n\n[Other]\na=b\n");
     EXPECT_EQ(unsetDefaultApplication(added, kType, kId), other);
 
-    // No group at all: appended, and removed with the player's line.
+    // No group at all: appended, and removed with the player's line. A file that did not end
+    // its last line still does not, before and after.
     const QByteArray noGroup = "[Added Associations]\ntext/plain=gedit.desktop;";
     const QByteArray appended = setDefaultApplication(noGroup, kType, kId);
     EXPECT_EQ(appended,
-              noGroup + "\n[Default Applications]\nx-content/audio-cdda=corvina.desktop;\n");
-    EXPECT_EQ(unsetDefaultApplication(appended, kType, kId), noGroup + "\n");
+              noGroup + "\n[Default Applications]\nx-content/audio-cdda=corvina.desktop;");
+    EXPECT_EQ(unsetDefaultApplication(appended, kType, kId), noGroup);
+    EXPECT_EQ(
+        unsetDefaultApplication(setDefaultApplication(noGroup + "\n", kType, kId), kType, kId),
+        noGroup + "\n");
+    const QByteArray unended = "[Default Applications]\r\nimage/png=eog.desktop;";
+    EXPECT_EQ(setDefaultApplication(unended, kType, kId),
+              unended + "\r\nx-content/audio-cdda=corvina.desktop;");
+    EXPECT_EQ(unsetDefaultApplication(setDefaultApplication(unended, kType, kId), kType, kId),
+              unended);
     EXPECT_EQ(unsetDefaultApplication(setDefaultApplication({}, kType, kId), kType, kId), "");
 }
 
@@ -68,6 +77,34 @@ TEST(MimeApps, PutsThePlayerFirstAndTakesOutOnlyItsEntry) {
         "[Default Applications]\n# x-content/audio-cdda=corvina.desktop;\n";
     EXPECT_EQ(unsetDefaultApplication(commented, kType, kId), commented);
     EXPECT_TRUE(defaultApplications(commented, kType).isEmpty());
+}
+
+TEST(MimeApps, AKeyWrittenTwiceCountsAsReadersCountIt) {
+    // Groups of one name are merged and the last line of a type wins: that line is the one read
+    // and changed, and an unset clears the player from every line so none can come back.
+    const QByteArray twice =
+        "[Default Applications]\nx-content/audio-cdda=a.desktop;\nimage/png=eog.desktop;\n"
+        "[Other]\nx=y\n"
+        "[Default Applications]\nx-content/audio-cdda=b.desktop;\n";
+    EXPECT_EQ(defaultApplications(twice, kType), QList<QByteArray>{"b.desktop"});
+    const QByteArray set = setDefaultApplication(twice, kType, kId);
+    EXPECT_EQ(defaultApplications(set, kType), (QList<QByteArray>{kId, "b.desktop"}));
+    EXPECT_TRUE(set.startsWith("[Default Applications]\nx-content/audio-cdda=a.desktop;\n"));
+    EXPECT_EQ(unsetDefaultApplication(set, kType, kId), twice);
+
+    // Missing from both groups: added to the last, which readers merge into the first.
+    const QByteArray split =
+        "[Default Applications]\na/b=a.desktop;\n[Default Applications]\n"
+        "c/d=c.desktop;\n";
+    EXPECT_TRUE(setDefaultApplication(split, kType, kId)
+                    .endsWith("c/d=c.desktop;\nx-content/audio-cdda=corvina.desktop;\n"));
+    EXPECT_EQ(unsetDefaultApplication(setDefaultApplication(split, kType, kId), kType, kId), split);
+
+    const QByteArray both =
+        "[Default Applications]\nx-content/audio-cdda=corvina.desktop;\na/b=a.desktop;\n"
+        "x-content/audio-cdda=a.desktop;corvina.desktop;\n";
+    EXPECT_EQ(unsetDefaultApplication(both, kType, kId),
+              "[Default Applications]\na/b=a.desktop;\nx-content/audio-cdda=a.desktop;\n");
 }
 
 TEST(DesktopEntry, QuotesTheExecutableAsTheExecKeyNeeds) {
