@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +34,42 @@ bool writeAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
+// The bytes in a file without a name (O_TMPFILE), named only once they are all on disk, so a
+// kill while writing leaves nothing behind. -1 with errno when the folder's file system cannot
+// make such files.
+int openUnnamed(const QByteArray& folder) {
+    return ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+}
+
+// Gives the unnamed file `fd` the free name `temp` ends up with (its last six characters
+// replaced, as mkostemp would).
+bool nameUnnamed(int fd, QByteArray& temp) {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (qsizetype i = temp.size() - 6; i < temp.size(); ++i)
+            temp[i] = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temp.constData(), AT_SYMLINK_FOLLOW) ==
+            0)
+            return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// A write killed in the moment between naming its temporary file and renaming it leaves that
+// file behind; the next write of the same file clears such leftovers. Only old ones: a
+// temporary file of a few seconds may still be on its way to becoming the file.
+void removeLeftovers(const QFileInfo& info) {
+    const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const QDir folder = info.absoluteDir();
+    for (const QFileInfo& stray :
+         folder.entryInfoList({pattern}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (stray.lastModified() < old) QFile::remove(stray.absoluteFilePath());
+    }
+}
+
 }  // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
@@ -51,12 +90,17 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 07777
                         : newFileMode == mode_t(-1)          ? umaskDefault()
                                                              : newFileMode;
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const QByteArray folderName = QFile::encodeName(info.absolutePath());
+    int fd = openUnnamed(folderName);
+    const bool unnamed = fd >= 0;
+    if (!unnamed) fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool named = !unnamed;
+    if (ok && unnamed) ok = named = nameUnnamed(fd, temp);
     int failure = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -67,16 +111,16 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         failure = errno;
     }
     if (!ok) {
-        ::unlink(temp.constData());
+        if (named) ::unlink(temp.constData());
         if (error) *error = QString::fromLocal8Bit(std::strerror(failure));
         return false;
     }
-    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
     }
+    removeLeftovers(info);
     return true;
 }
 

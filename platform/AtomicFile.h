@@ -1,8 +1,9 @@
 #pragma once
 // Replacing a file so that a crash, a kill or a full disk leaves either the old file or the new
-// one, never a torn or empty one: the bytes go to a temporary file in the same folder, every
-// write is checked, the file is synced and renamed over the old one, and the folder is synced so
-// the rename holds. (A save that only learns of a full disk when it is closed would otherwise
+// one, never a torn or empty one: the bytes go to a temporary file in the same folder (one with
+// no name until every byte is on disk, where the file system allows it), every write is
+// checked, the file is synced and renamed over the old one, and the folder is synced so the
+// rename holds. (A save that only learns of a full disk when it is closed would otherwise
 // put an empty file in the old one's place and call it a success.)
 //
 // Any thread; the folder must exist.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +40,30 @@ TEST(AtomicFile, ANewFileTakesItsModeAReplacedOneKeepsItsOwnAndNoTemporaryFileSt
     const QStringList left =
         QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(left, QStringList{QStringLiteral("settings.reg")});
+}
+
+TEST(AtomicFile, AWriteClearsTemporaryFilesThatAKillLeftLongAgoAndNothingElse) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("HKCU.reg"));
+    const auto make = [&](const QString& name, qint64 secondsAgo) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half");
+        file.flush();
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
+                                     QFileDevice::FileModificationTime));
+    };
+    make(QStringLiteral(".HKCU.reg.aB3xYz"), 3600);   // a kill's leftover
+    make(QStringLiteral(".HKCU.reg.Qw12er"), 1);      // another write on its way
+    make(QStringLiteral(".HKCU.reg.backup1"), 3600);  // not one of ours
+    make(QStringLiteral(".HKLM.reg.aB3xYz"), 3600);   // another file's
+    ASSERT_TRUE(writeFileAtomically(path, "new"));
+    QStringList left =
+        QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.sort();
+    EXPECT_EQ(left,
+              (QStringList{QStringLiteral(".HKCU.reg.Qw12er"), QStringLiteral(".HKCU.reg.backup1"),
+                           QStringLiteral(".HKLM.reg.aB3xYz"), QStringLiteral("HKCU.reg")}));
 }
 
 TEST(AtomicFile, ThroughALinkTheFileItPointsAtIsReplacedAndTheLinkStays) {
