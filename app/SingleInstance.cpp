@@ -1,26 +1,64 @@
 #include "app/SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QDir>
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace corvina {
 namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
 constexpr char kActivate = 'A';
+// Later starts being heard at once; more are turned away (they end anyway).
+constexpr std::size_t kMaxClients = 16;
+// Later starts that may wait to be accepted while the instance is busy.
+constexpr int kBacklog = 64;
 
-// Tells the instance listening at `name`, if any, to come forward. True when one answered.
-bool signalRunningInstance(const QString& name) {
-    QLocalSocket socket;
-    socket.connectToServer(name, QIODevice::WriteOnly);
-    if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
-    socket.write(&kActivate, 1);
-    socket.waitForBytesWritten(kConnectTimeoutMs);
-    socket.disconnectFromServer();
+enum class Answer { Heard, Busy, Nobody };
+
+// The socket address of `path`; false when the path is too long for one.
+bool addressOf(const QByteArray& path, sockaddr_un& address) {
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
     return true;
+}
+
+// Tells the instance listening at `path`, if any, to come forward. Busy: one listens but has not
+// taken the call within the timeout.
+Answer signalRunningInstance(const QByteArray& path) {
+    sockaddr_un address{};
+    if (!addressOf(path, address)) return Answer::Nobody;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return Answer::Nobody;
+    // A player that is hung must not hang the start that wants it: connect and write give up
+    // after the timeout.
+    const timeval timeout{kConnectTimeoutMs / 1000, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    Answer answer = Answer::Heard;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        answer = errno == EAGAIN || errno == EINPROGRESS || errno == ETIMEDOUT ? Answer::Busy
+                                                                               : Answer::Nobody;
+    } else {
+        ssize_t n;
+        do n = ::send(fd, &kActivate, 1, MSG_NOSIGNAL);
+        while (n < 0 && errno == EINTR);
+        if (n != 1) answer = errno == EAGAIN ? Answer::Busy : Answer::Nobody;
+    }
+    ::close(fd);
+    return answer;
 }
 
 }  // namespace
@@ -29,7 +67,12 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), serverName_(std::move(serverName)) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
+    while (!clients_.empty()) dropClient(clients_.begin()->first);
+    if (listener_ >= 0) {
+        listenerNotifier_.reset();
+        ::close(listener_);
+        ::unlink(QFile::encodeName(serverName_).constData());
+    }
 }
 
 QString SingleInstance::defaultServerName() {
@@ -42,36 +85,90 @@ bool SingleInstance::claim() {
     // each other's socket: the look-and-listen step is done under a lock file.
     QLockFile lock(serverName_ + QStringLiteral(".lock"));
     lock.setStaleLockTime(5000);
-    const bool locked = lock.tryLock(kConnectTimeoutMs * 3);
+    lock.tryLock(kConnectTimeoutMs * 3);
 
-    if (signalRunningInstance(serverName_)) return false;
-
-    // Nobody answered: whatever socket file is there was left by a player that crashed.
-    QLocalServer::removeServer(serverName_);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(serverName_)) {
+    switch (signalRunningInstance(QFile::encodeName(serverName_))) {
+        case Answer::Heard:
+            return false;
+        case Answer::Busy:
+            // A second player would fight the first for the drive; its socket is not taken over.
+            std::fprintf(stderr, "corvina: a player is already running but does not answer\n");
+            return false;
+        case Answer::Nobody:
+            break;
+    }
+    if (!listen()) {
         std::fprintf(stderr,
                      "corvina: cannot listen on %s (%s); a second start will not be "
                      "handed over\n",
-                     qPrintable(serverName_), qPrintable(server_->errorString()));
-        server_.reset();
-        return true;
+                     qPrintable(serverName_), std::strerror(errno));
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
-    if (locked) lock.unlock();
+    return true;
+}
+
+bool SingleInstance::listen() {
+    const QByteArray path = QFile::encodeName(serverName_);
+    sockaddr_un address{};
+    if (!addressOf(path, address)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    // Nobody answered: whatever socket file is there was left by a player that crashed.
+    ::unlink(path.constData());
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, kBacklog) != 0) {
+        const int failure = errno;
+        ::close(fd);
+        errno = failure;
+        return false;
+    }
+    listener_ = fd;
+    listenerNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(listenerNotifier_.get(), &QSocketNotifier::activated, this,
+            &SingleInstance::acceptConnections);
     return true;
 }
 
 void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto readRequest = [this, socket] {
-            if (socket->readAll().contains(kActivate)) emit activationRequested();
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readRequest);
-        if (socket->bytesAvailable() > 0) readRequest();
+    for (;;) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        if (clients_.size() >= kMaxClients) {
+            ::close(fd);
+            continue;
+        }
+        auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(notifier.get(), &QSocketNotifier::activated, this, [this, fd] { readClient(fd); });
+        clients_.emplace(fd, std::move(notifier));
+        readClient(fd);
     }
+}
+
+void SingleInstance::readClient(int fd) {
+    char bytes[64];
+    for (;;) {
+        const ssize_t n = ::recv(fd, bytes, sizeof bytes, 0);
+        if (n > 0) {
+            if (std::memchr(bytes, kActivate, std::size_t(n))) emit activationRequested();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        dropClient(fd);  // the other start is done (or gone)
+        return;
+    }
+}
+
+void SingleInstance::dropClient(int fd) {
+    const auto it = clients_.find(fd);
+    if (it == clients_.end()) return;
+    it->second->setEnabled(false);
+    // The notifier may be the one whose signal is being handled: it goes once control returns.
+    it->second.release()->deleteLater();
+    clients_.erase(it);
+    ::close(fd);
 }
 
 }  // namespace corvina
