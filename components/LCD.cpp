@@ -74,7 +74,10 @@ void TLCD::setValue(int value) {
     qint64 modulus = 1;
     for (int i = 0; i < length_; ++i) modulus *= 10;
     // In 64 bits so that the magnitude of the most negative value does not overflow.
-    value_ = int(std::llabs(qint64(value)) % modulus);
+    const int reduced = int(std::llabs(qint64(value)) % modulus);
+    // The tick sets every LCD every second; most seconds leave most of them as they were.
+    if (reduced == value_) return;
+    value_ = reduced;
     update();
 }
 

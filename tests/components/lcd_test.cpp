@@ -1,6 +1,7 @@
 // TLCD: size rule, strip handling, value reduction and the drawn cells.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <climits>
 
@@ -124,4 +125,29 @@ TEST(LCD, LoweringLengthKeepsTheStoredValueAndShowsItsFirstDigits) {
     EXPECT_EQ(shownCell(image, lcd, 1), 2);
     lcd.setValue(123);
     EXPECT_EQ(lcd.Value(), 23);
+}
+
+TEST(LCD, OnlyAChangedValueIsPaintedAgain) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    TLCD lcd;
+    storedSettings(lcd);
+    lcd.setValue(7);
+    lcd.show();
+    QApplication::processEvents();
+    lcd.installEventFilter(&counter);
+    for (int second = 0; second < 5; ++second) {
+        lcd.setValue(7);
+        lcd.setValue(107);  // the same two cells
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
+    lcd.setValue(8);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
 }
