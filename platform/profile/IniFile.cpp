@@ -20,10 +20,14 @@ namespace corvina {
 namespace {
 
 using profile::ProfileText;
+using profile::SectionIndex;
 
 // No title file comes near this; refusing larger files keeps a wrong path from eating memory.
 constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
 constexpr int kCachedFiles = 4;
+// Larger files are kept as an index of their sections, whose text is read when asked for: a
+// title file of many thousand discs would otherwise stay in memory whole, several times over.
+constexpr qint64 kIndexedFrom = 1024 * 1024;
 
 // What identifies one version of a file on disk. The change time moves on every write and
 // cannot be set back by hand, so an edit within the same second is seen even when it keeps
@@ -49,9 +53,20 @@ struct Stamp {
     }
 };
 
+// A file's parsed text, or for a large one the index of its sections.
+struct Parsed {
+    std::shared_ptr<const ProfileText> text;
+    std::shared_ptr<const SectionIndex> index;
+};
+
+Parsed parse(QByteArray bytes) {
+    if (bytes.size() >= kIndexedFrom) return {nullptr, std::make_shared<const SectionIndex>(bytes)};
+    return {std::make_shared<const ProfileText>(std::move(bytes)), nullptr};
+}
+
 struct Cached {
     Stamp stamp;
-    std::shared_ptr<const ProfileText> text;
+    Parsed parsed;
     quint64 lastUse;
 };
 
@@ -70,7 +85,7 @@ QHash<QString, QString>& redirects() {
     return map;
 }
 
-void remember(const QString& path, const Stamp& stamp, std::shared_ptr<const ProfileText> text) {
+void remember(const QString& path, const Stamp& stamp, Parsed parsed) {
     auto& files = cache();
     if (!files.contains(path) && files.size() >= kCachedFiles) {
         auto oldest = files.begin();
@@ -78,12 +93,13 @@ void remember(const QString& path, const Stamp& stamp, std::shared_ptr<const Pro
             if (it->lastUse < oldest->lastUse) oldest = it;
         files.erase(oldest);
     }
-    files.insert(path, Cached{stamp, std::move(text), nextUse()});
+    files.insert(path, Cached{stamp, std::move(parsed), nextUse()});
 }
 
 struct Loaded {
     enum State { Missing, Read, Unreadable } state;
-    std::shared_ptr<const ProfileText> text;
+    Parsed parsed;
+    Stamp stamp;
 };
 
 Loaded::State failureState(int error) {
@@ -95,41 +111,80 @@ struct FdCloser {
     ~FdCloser() { ::close(fd); }
 };
 
-// The file as it is on disk now: from the cache when its stamp still matches.
-Loaded load(const QString& path) {
+// The whole of the open file `fd` (of `st`); false when it cannot be read.
+bool readWhole(int fd, const struct stat& st, QByteArray& bytes) {
+    bytes = QByteArray(st.st_size, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;  // shrank meanwhile; the stamp will differ on the next read
+        got += n;
+    }
+    bytes.truncate(got);
+    return true;
+}
+
+// The file as it is on disk now: from the cache when its stamp still matches. `whole`: the
+// text itself is wanted (to edit it), even of a file kept as an index.
+Loaded load(const QString& path, bool whole = false) {
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) {
         const int error = errno;
         cache().remove(path);
-        return {failureState(error), nullptr};
+        return {failureState(error), {}, {}};
     }
     const auto it = cache().find(path);
-    if (it != cache().end() && it->stamp == Stamp(st)) {
+    if (it != cache().end() && it->stamp == Stamp(st) && (it->parsed.text || !whole)) {
         it->lastUse = nextUse();
-        return {Loaded::Read, it->text};
+        return {Loaded::Read, it->parsed, it->stamp};
     }
-    cache().remove(path);
 
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {failureState(errno), nullptr};
+    if (fd < 0) return {failureState(errno), {}, {}};
     const FdCloser closer{fd};
     // The stamp of what is actually read: the file may have been replaced since the stat.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes)
-        return {Loaded::Unreadable, nullptr};
-    QByteArray bytes(st.st_size, Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return {Loaded::Unreadable, nullptr};
-        if (n == 0) break;  // shrank meanwhile; the stamp will differ on the next read
-        got += n;
+    QByteArray bytes;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes ||
+        !readWhole(fd, st, bytes))
+        return {Loaded::Unreadable, {}, {}};
+    if (whole) {
+        auto text = std::make_shared<const ProfileText>(std::move(bytes));
+        if (text->bytes().size() < kIndexedFrom) remember(path, Stamp(st), {text, nullptr});
+        return {Loaded::Read, {text, nullptr}, Stamp(st)};
     }
-    bytes.truncate(got);
-    auto text = std::make_shared<const ProfileText>(std::move(bytes));
-    remember(path, Stamp(st), text);
-    return {Loaded::Read, text};
+    Parsed parsed = parse(std::move(bytes));
+    remember(path, Stamp(st), parsed);
+    return {Loaded::Read, parsed, Stamp(st)};
+}
+
+// A value of a file kept as an index: its section's text, read from the file. Nothing when the
+// file is no longer the one indexed (it changed since the stat).
+std::optional<std::optional<QString>> indexedValue(const QString& path, const Loaded& file,
+                                                   const QString& section, const QString& key) {
+    const std::vector<SectionIndex::Range> ranges = file.parsed.index->candidates(section);
+    if (ranges.empty()) return std::optional<QString>();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    const FdCloser closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !(Stamp(st) == file.stamp)) return std::nullopt;
+    for (const SectionIndex::Range& range : ranges) {
+        QByteArray bytes(range.length, Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n =
+                ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), range.begin + got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return std::nullopt;
+            got += n;
+        }
+        const ProfileText text(std::move(bytes));
+        if (text.hasSection(section)) return text.value(section, key);
+    }
+    return std::optional<QString>();
 }
 
 bool exists(const QString& path) {
@@ -146,9 +201,15 @@ TIniFile::TIniFile(const QString& fileName)
 QString TIniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const auto redirect = redirects().constFind(path_);
     const bool useTarget = redirect != redirects().cend() && exists(*redirect);
-    const Loaded file = load(useTarget ? *redirect : path_);
-    if (!file.text) return def;
-    return file.text->value(section, key).value_or(def);
+    const QString path = useTarget ? *redirect : path_;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Loaded file = load(path);
+        if (file.parsed.text) return file.parsed.text->value(section, key).value_or(def);
+        if (!file.parsed.index) return def;
+        if (const auto found = indexedValue(path, file, section, key)) return found->value_or(def);
+        cache().remove(path);  // replaced since the stat: read it again
+    }
+    return def;
 }
 
 void TIniFile::writeString(const QString& section, const QString& key, const QString& value) {
@@ -174,12 +235,12 @@ void TIniFile::write(const std::vector<profile::Edit>& edits) {
     const QString source = target != path_ && !exists(target) ? path_ : target;
     const QString failure = QStringLiteral("Unable to write to %1").arg(target);
 
-    const Loaded current = load(source);
+    const Loaded current = load(source, true);
     // A file that exists but cannot be read must not be replaced by one holding only this value.
     if (current.state == Loaded::Unreadable) throw Error(failure);
     const ProfileText empty;
     const std::optional<QByteArray> edited =
-        (current.text ? *current.text : empty).withValues(edits);
+        (current.parsed.text ? *current.parsed.text : empty).withValues(edits);
     if (!edited) return;
 
     const QByteArray native = QFile::encodeName(target);
@@ -191,7 +252,7 @@ void TIniFile::write(const std::vector<profile::Edit>& edits) {
 
     struct stat st {};
     if (::stat(native.constData(), &st) == 0)
-        remember(target, Stamp(st), std::make_shared<const ProfileText>(*edited));
+        remember(target, Stamp(st), parse(*edited));
     else
         cache().remove(target);
 }

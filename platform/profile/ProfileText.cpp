@@ -211,6 +211,10 @@ int ProfileText::findKey(const Section& section, const QString& key) const {
     return -1;
 }
 
+bool ProfileText::hasSection(const QString& section) const {
+    return findSection(section) >= 0;
+}
+
 std::optional<QString> ProfileText::value(const QString& section, const QString& key) const {
     const int s = findSection(section);
     if (s < 0) return std::nullopt;
@@ -330,6 +334,46 @@ std::optional<QByteArray> ProfileText::withValues(const std::vector<Edit>& edits
         for (const KeyEdit& k : group->keys) out += keyLine(k.key, k.value) + br;
     }
     return out;
+}
+
+SectionIndex::SectionIndex(QByteArrayView bytes) : size_(bytes.size()) {
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype open = -1;  // where the section being read began
+    QByteArray openName;
+    const auto close = [&](qsizetype end) {
+        if (open < 0) return;
+        entries_.push_back({qHash(openName, 0), quint32(open), quint32(end - open)});
+    };
+    for (qsizetype pos = 0; pos < size;) {
+        const void* found = std::memchr(data + pos, '\n', size_t(size - pos));
+        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
+        qsizetype length = end - pos;
+        if (length > 0 && data[end - 1] == '\r') --length;
+        const QByteArrayView text = bytes.sliced(pos, length).trimmed();
+        const qsizetype bracket = text.startsWith('[') ? closingBracket(text) : -1;
+        if (bracket >= 0) {
+            close(pos);
+            open = pos;
+            openName = foldRaw(text.sliced(1, bracket - 1).trimmed());
+        }
+        pos = end + 1;
+    }
+    close(size);
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.begin < b.begin;
+    });
+    entries_.shrink_to_fit();
+}
+
+std::vector<SectionIndex::Range> SectionIndex::candidates(const QString& section) const {
+    const quint64 hash = qHash(foldName(section), 0);
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), hash,
+                               [](const Entry& e, quint64 h) { return e.hash < h; });
+    std::vector<Range> ranges;
+    for (; it != entries_.end() && it->hash == hash; ++it)
+        ranges.push_back({it->begin, it->length});
+    return ranges;
 }
 
 }  // namespace corvina::profile

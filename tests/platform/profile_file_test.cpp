@@ -13,6 +13,7 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/profile/IniFile.h"
+#include "platform/profile/ProfileText.h"
 
 namespace corvina {
 namespace {
@@ -156,6 +157,54 @@ TEST(ProfileFile, ReadsSeeOutsideEditsMadeWithinTheSameSecond) {
 
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(ini.readString("S", "Artist", "gone"), "gone");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+TEST(ProfileFile, ALargeFileReadsAsItsTextDoes) {
+    // Over a megabyte, so only an index of it is kept between reads. Every read must answer as
+    // the parsed text itself: repeated sections (the first wins), names differing in case, GBK
+    // names, quoted values, lines of no section, a last line without a line break.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("CorvinaCD.ini"));
+    QByteArray bytes = "stray=before any section\r\n";
+    for (int d = 0; d < 6000; ++d) {
+        bytes += "[" + QByteArray::number(0x1000 + d, 16).toUpper() + "]\r\n";
+        bytes += "Artist=\xd6\xdc\xbd\xdc\xc2\xd7 " + QByteArray::number(d) + "\r\n";
+        bytes += "Title=\" Album " + QByteArray::number(d) + " \"\r\n; comment\r\n";
+        for (int t = 0; t < 12; ++t)
+            bytes += QByteArray::number(t) + "=Track " + QByteArray::number(t + d) + "\r\n";
+        if (d % 1000 == 7)
+            bytes += "[" + QByteArray::number(0x1000 + d - 3, 16).toLower() + "]\r\n0=later\r\n";
+    }
+    bytes += "[\xb3\xaa\xc6\xac]\nArtist=\xb8\xe8\xca\xd6";
+    ASSERT_GT(bytes.size(), 1024 * 1024);
+    writeFile(path, bytes);
+
+    const profile::ProfileText text(bytes);
+    const TIniFile ini(path);
+    const QStringList sections = {"1000", "1004", "1004", "1FFF",    "2000", "2F6F",
+                                  "2f6f", "2F70", "唱片", "nowhere", ""};
+    const QStringList keys = {"Artist", "title", "0", "11", "12", "stray", "comment"};
+    for (int pass = 0; pass < 2; ++pass) {  // the first pass reads the file, the second the index
+        for (const QString& section : sections)
+            for (const QString& key : keys)
+                EXPECT_EQ(ini.readString(section, key, "(none)"),
+                          text.value(section, key).value_or("(none)"))
+                    << section.toStdString() << " " << key.toStdString();
+    }
+
+    // A write goes into the file, and reads after it see the new text.
+    TIniFile(path).writeString("1FFF", "0", "新的名字");
+    EXPECT_EQ(ini.readString("1fff", "0", ""), "新的名字");
+    EXPECT_EQ(ini.readString("1FFE", "0", ""), "Track 4094");
+    // So does another program's.
+    writeFile(path, "[1FFF]\r\n0=theirs\r\n" + QByteArray(2 * 1024 * 1024, ';'));
+    EXPECT_EQ(ini.readString("1FFF", "0", ""), "theirs");
 }
 
 TEST(DiscTitlePath, BesideTheProgramOrTheUsersCopyOfItOnceSaved) {
