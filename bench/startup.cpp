@@ -1,7 +1,7 @@
 // Start-up and response: the time from nothing to the main window's first paint with each kind of
 // disc in the drive (the demo disc, a 74-minute FLAC folder, a 12-track cue sheet, a 99-track
-// folder, and a real drive that takes 3 s to answer), and the time from a play or a seek to the
-// first sample handed to the sound device.
+// folder, a real drive that takes 3 s to answer, and the demo disc with a title file of 100,000
+// discs), and the time from a play or a seek to the first sample handed to the sound device.
 //
 // The rips are made once in $TMPDIR/corvina-bench-rips (the FLAC folder takes a while) and kept.
 #include <benchmark/benchmark.h>
@@ -64,8 +64,8 @@ QString rip(const std::string& kind) {
     const QDir dir(base.filePath(QString::fromStdString(kind)));
     if (kind == "flac74") {
         for (int t = 1; t <= 10; ++t)
-            writeAudio(dir.filePath(QStringLiteral("%1.flac").arg(t, 2, 10, QLatin1Char('0'))),
-                       444, true);
+            writeAudio(dir.filePath(QStringLiteral("%1.flac").arg(t, 2, 10, QLatin1Char('0'))), 444,
+                       true);
         return dir.path();
     }
     if (kind == "cue12") {
@@ -91,7 +91,26 @@ QString rip(const std::string& kind) {
     return {};
 }
 
-const std::vector<std::string> kKinds = {"demo", "flac74", "cue12", "wav99", "slowdrive"};
+const std::vector<std::string> kKinds = {"demo",  "flac74",    "cue12",
+                                         "wav99", "slowdrive", "titles100k"};
+
+// A disc title file of 100,000 discs with twelve named tracks each (19 MB), made on first use.
+QString bigTitleFile() {
+    const QString path = QDir(ripsFolder()).filePath(QStringLiteral("titles100k.ini"));
+    if (QFile::exists(path)) return path;
+    QDir().mkpath(ripsFolder());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    for (int d = 0; d < 100000; ++d) {
+        QByteArray disc = "[" + QByteArray::number(0x10000000u + d * 7919u, 16).toUpper() + "]\r\n";
+        disc += "Artist=\xd6\xdc\xbd\xdc\xc2\xd7 " + QByteArray::number(d) + "\r\n";
+        disc += "Title=Album " + QByteArray::number(d) + "\r\n";
+        for (int t = 0; t < 12; ++t)
+            disc += QByteArray::number(t) + "=Track " + QByteArray::number(t + 1) + "\r\n";
+        file.write(disc);
+    }
+    return path;
+}
 
 // A real drive that takes 3 s to open; the machine has no other.
 corvina::cd::ProbeParts slowDrive() {
@@ -116,6 +135,9 @@ void BM_FirstWindow(benchmark::State& state) {
     const std::string& kind = kKinds[std::size_t(state.range(0))];
     state.SetLabel(kind);
     const QString path = rip(kind);
+    const QByteArray titles = qgetenv("CORVINA_TITLE_FILE");
+    if (kind == "titles100k")  // the demo disc, with a title file of 100,000 discs
+        setenv("CORVINA_TITLE_FILE", QFile::encodeName(bigTitleFile()).constData(), 1);
     if (path.isEmpty()) {
         unsetenv("CORVINA_DISC");
     } else {
@@ -138,8 +160,9 @@ void BM_FirstWindow(benchmark::State& state) {
         state.ResumeTiming();
     }
     unsetenv("CORVINA_DISC");
+    setenv("CORVINA_TITLE_FILE", titles.constData(), 1);
 }
-BENCHMARK(BM_FirstWindow)->DenseRange(0, 4)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstWindow)->DenseRange(0, 5)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // A sound device that notes when the first sample reaches it.
 struct FirstSample {
@@ -176,13 +199,13 @@ void BM_FirstSample(benchmark::State& state) {
         state.SkipWithError(error.toLocal8Bit().constData());
         return;
     }
-    corvina::audio::AudioOutput output("note", [&](std::string&) {
-        return std::make_unique<NoteSink>(note);
-    });
+    corvina::audio::AudioOutput output(
+        "note", [&](std::string&) { return std::make_unique<NoteSink>(note); });
     corvina::cd::VirtualDrive timed("bench", disc,
                                     std::make_unique<corvina::cd::PlaybackEngine>(disc, output));
     const corvina::cd::Toc toc = disc->toc();
-    const int from = seek ? toc.trackStart(std::min(5, toc.trackCount())) + 75 * 30 : toc.firstFrame();
+    const int from =
+        seek ? toc.trackStart(std::min(5, toc.trackCount())) + 75 * 30 : toc.firstFrame();
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
