@@ -53,8 +53,12 @@ void prepareApplicationEnvironment() {
     // player and a fork before the first window. A user bus, where there is one, is at its
     // standard place; elsewhere the player does without.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") && !runtime.isEmpty())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + runtime + "/bus");
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) {
+        // "disabled:" is no transport the library knows, so it fails at once instead of
+        // launching a bus.
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                runtime.isEmpty() ? QByteArray("disabled:") : "unix:path=" + runtime + "/bus");
+    }
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
     shell::chooseDisplayPlatform();

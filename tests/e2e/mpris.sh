@@ -102,4 +102,17 @@ wait_for_command "play CorvinaCD" 3
 sleep 1
 exit_player
 grep -qi 'dbus' "$SCRATCH/player.out" && fail "the player complained without a bus: $(cat "$SCRATCH/player.out")"
+
+# Nor does it launch a bus of its own when neither the bus nor the runtime folder is named: the
+# bus library would start one for the display, and it would outlive the player.
+unset DBUS_SESSION_BUS_ADDRESS
+saved_runtime=$XDG_RUNTIME_DIR
+unset XDG_RUNTIME_DIR
+start_player
+wait_for_command "play CorvinaCD" 4
+sleep 1
+launched=$(pgrep -f "dbus-launch --autolaunch" || true)
+exit_player
+export XDG_RUNTIME_DIR=$saved_runtime
+[ -z "$launched" ] || { pkill -f "dbus-launch --autolaunch"; fail "the player launched a session bus"; }
 echo "ok"
