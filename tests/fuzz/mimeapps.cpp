@@ -1,10 +1,12 @@
-// The mimeapps.list editor on arbitrary input: no crash or out-of-bounds access, the player
-// first after a set and gone after an unset, the other defaults kept in order, and a set
-// followed by an unset giving back the text it started from.
+// The desktop files the player reads back, on arbitrary input: the mimeapps.list editor (no
+// crash or out-of-bounds access, the player first after a set and gone after an unset, the other
+// defaults kept in order, and a set followed by an unset giving back the text it started from)
+// and the test for the player's own mark in a desktop entry.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/desktop/DesktopFiles.h"
 #include "platform/desktop/MimeApps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray type("x-content/audio-cdda");
     const QByteArray id("corvina.desktop");
 
+    // Whether an entry is the player's own, read as unchecking a box reads it: must not crash.
+    if (isPlayersEntry(text) && !text.contains("X-Corvina-Integration=true")) std::abort();
     const QList<QByteArray> before = defaultApplications(text, type);
     const QByteArray set = setDefaultApplication(text, type, id);
     const QByteArray unset = unsetDefaultApplication(set, type, id);
