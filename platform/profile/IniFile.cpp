@@ -137,9 +137,13 @@ Loaded load(const QString& path, bool whole = false) {
         return {failureState(error), {}, {}};
     }
     const auto it = cache().find(path);
-    if (it != cache().end() && it->stamp == Stamp(st) && (it->parsed.text || !whole)) {
-        it->lastUse = nextUse();
-        return {Loaded::Read, it->parsed, it->stamp};
+    if (it != cache().end() && it->stamp == Stamp(st)) {
+        if (it->parsed.text || !whole) {
+            it->lastUse = nextUse();
+            return {Loaded::Read, it->parsed, it->stamp};
+        }
+    } else if (it != cache().end()) {
+        cache().erase(it);  // another version of the file
     }
 
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
