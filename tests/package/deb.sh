@@ -38,7 +38,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -tv | grep -v ' root/root ' &&
 # Metadata: library dependencies computed, fonts named.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for dep in libqt6widgets6 libqt6network6 libcdio libasound2 libsndfile1 libc6 xfonts-wqy; do
+for dep in libqt6widgets6 libqt6dbus6 libcdio libasound2 libsndfile1 libc6 xfonts-wqy; do
     [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = corvina ] || fail "the package is not named corvina"
