@@ -13,9 +13,6 @@ ErrorSink& sink() {
     return current;
 }
 
-// The box is modal but the player's timers keep running behind it; an error that repeats every
-// second must not pile up a stack of identical boxes, so a message already on screen is not shown
-// again until that box is closed.
 // The window a box belongs to, so that it opens above it even when that window stays on top:
 // the active window, else the player's window on screen; none while the player is minimised or
 // hidden (a box owned by a minimised window would be hidden with it).
@@ -30,6 +27,9 @@ QWidget* boxOwner() {
     return nullptr;
 }
 
+// The box is modal but the player's timers keep running behind it; an error that repeats every
+// second must not pile up a stack of identical boxes, so a message already on screen is not shown
+// again until that box is closed.
 void showMessageBox(const QString& message) {
     static QStringList onScreen;
     if (onScreen.contains(message)) return;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -176,7 +175,8 @@ QByteArray iconBytes(const QImage& image) {
 }
 
 void writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !corvina::writeFileAtomically(path, bytes))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
+        !corvina::writeFileAtomically(path, bytes))
         fail(path);
 }
 

@@ -116,6 +116,29 @@ KeyLine splitKeyLine(QByteArrayView line) {
     return {line.first(eq).trimmed(), line.sliced(eq + 1), true};
 }
 
+// Calls line(begin, length) for every line of `bytes`, the length without the line break.
+template <typename Line>
+void forEachLine(QByteArrayView bytes, Line line) {
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype pos = 0; pos < size;) {
+        const void* found = std::memchr(data + pos, '\n', size_t(size - pos));
+        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
+        qsizetype length = end - pos;
+        if (length > 0 && data[end - 1] == '\r') --length;
+        line(pos, length);
+        pos = end + 1;
+    }
+}
+
+// The name a "[name]" line opens, folded for comparison; nothing for any other line.
+std::optional<QByteArray> sectionNameOf(QByteArrayView line) {
+    const QByteArrayView text = line.trimmed();
+    const qsizetype close = text.startsWith('[') ? closingBracket(text) : -1;
+    if (close < 0) return std::nullopt;
+    return foldRaw(text.sliced(1, close - 1).trimmed());
+}
+
 }  // namespace
 
 QByteArray encodeText(const QString& text) {
@@ -167,29 +190,19 @@ QString decodeText(QByteArrayView bytes) {
 }
 
 ProfileText::ProfileText(QByteArray bytes) : bytes_(std::move(bytes)) {
-    const char* data = bytes_.constData();
-    const qsizetype size = bytes_.size();
     const qsizetype firstBreak = bytes_.indexOf('\n');
-    crlf_ = firstBreak < 0 || (firstBreak > 0 && data[firstBreak - 1] == '\r');
-    for (qsizetype pos = 0; pos < size;) {
-        const void* found = std::memchr(data + pos, '\n', size - pos);
-        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
-        qsizetype length = end - pos;
-        if (length > 0 && data[end - 1] == '\r') --length;
-        lines_.push_back({static_cast<quint32>(pos), static_cast<quint32>(length)});
-        pos = end + 1;
-
-        const QByteArrayView text = line(static_cast<int>(lines_.size()) - 1).trimmed();
-        const qsizetype close = text.startsWith('[') ? closingBracket(text) : -1;
-        if (close < 0) continue;
+    crlf_ = firstBreak < 0 || (firstBreak > 0 && bytes_[firstBreak - 1] == '\r');
+    forEachLine(bytes_, [&](qsizetype begin, qsizetype length) {
+        lines_.push_back({static_cast<quint32>(begin), static_cast<quint32>(length)});
+        const std::optional<QByteArray> name = sectionNameOf(line(int(lines_.size()) - 1));
+        if (!name) return;
         const int index = static_cast<int>(lines_.size()) - 1;
         if (!sections_.empty()) sections_.back().end = index;
         sections_.push_back({index, index + 1});
         // The first section of a name is the one reads and writes use.
-        const QByteArray name = foldRaw(text.sliced(1, close - 1).trimmed());
-        if (!firstSection_.contains(name))
-            firstSection_.insert(name, static_cast<int>(sections_.size()) - 1);
-    }
+        if (!firstSection_.contains(*name))
+            firstSection_.insert(*name, static_cast<int>(sections_.size()) - 1);
+    });
     if (!sections_.empty()) sections_.back().end = static_cast<int>(lines_.size());
 }
 
@@ -336,30 +349,20 @@ std::optional<QByteArray> ProfileText::withValues(const std::vector<Edit>& edits
     return out;
 }
 
-SectionIndex::SectionIndex(QByteArrayView bytes) : size_(bytes.size()) {
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
+SectionIndex::SectionIndex(QByteArrayView bytes) {
     qsizetype open = -1;  // where the section being read began
     QByteArray openName;
     const auto close = [&](qsizetype end) {
-        if (open < 0) return;
-        entries_.push_back({qHash(openName, 0), quint32(open), quint32(end - open)});
+        if (open >= 0) entries_.push_back({qHash(openName, 0), quint32(open), quint32(end - open)});
     };
-    for (qsizetype pos = 0; pos < size;) {
-        const void* found = std::memchr(data + pos, '\n', size_t(size - pos));
-        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
-        qsizetype length = end - pos;
-        if (length > 0 && data[end - 1] == '\r') --length;
-        const QByteArrayView text = bytes.sliced(pos, length).trimmed();
-        const qsizetype bracket = text.startsWith('[') ? closingBracket(text) : -1;
-        if (bracket >= 0) {
-            close(pos);
-            open = pos;
-            openName = foldRaw(text.sliced(1, bracket - 1).trimmed());
-        }
-        pos = end + 1;
-    }
-    close(size);
+    forEachLine(bytes, [&](qsizetype begin, qsizetype length) {
+        std::optional<QByteArray> name = sectionNameOf(bytes.sliced(begin, length));
+        if (!name) return;
+        close(begin);
+        open = begin;
+        openName = std::move(*name);
+    });
+    close(bytes.size());
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.begin < b.begin;
     });

@@ -93,7 +93,6 @@ public:
     // The sections that may be called `section`, in file order: the first whose text has that
     // section is the one reads use (names that only share a hash are told apart so).
     std::vector<Range> candidates(const QString& section) const;
-    qint64 size() const { return size_; }
 
 private:
     struct Entry {
@@ -102,7 +101,6 @@ private:
         quint32 length;
     };
     std::vector<Entry> entries_;  // by hash, then by position
-    qint64 size_ = 0;
 };
 
 }  // namespace corvina::profile
