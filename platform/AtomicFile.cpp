@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRandomGenerator>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 
@@ -59,8 +61,17 @@ bool nameUnnamed(int fd, QByteArray& temp) {
 
 // A write killed in the moment between naming its temporary file and renaming it leaves that
 // file behind; the next write of the same file clears such leftovers. Only old ones: a
-// temporary file of a few seconds may still be on its way to becoming the file.
+// temporary file of a few seconds may still be on its way to becoming the file. Leftovers come
+// from processes that died, so the folder is looked through once per file and run, not at every
+// write of the settings, the titles or the volume.
 void removeLeftovers(const QFileInfo& info) {
+    static QSet<QString> cleared;
+    static QMutex guard;
+    {
+        const QMutexLocker lock(&guard);
+        if (cleared.contains(info.absoluteFilePath())) return;
+        cleared.insert(info.absoluteFilePath());
+    }
     const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
     const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-60);
     const QDir folder = info.absoluteDir();

@@ -53,15 +53,24 @@ struct Stamp {
     }
 };
 
+// The section of an indexed file read last: the tick asks for the same disc every second.
+struct LastSection {
+    QString name;
+    std::shared_ptr<const ProfileText> text;
+};
+
 // A file's parsed text, or for a large one the index of its sections.
 struct Parsed {
     std::shared_ptr<const ProfileText> text;
     std::shared_ptr<const SectionIndex> index;
+    std::shared_ptr<LastSection> last;  // with the index
 };
 
 Parsed parse(QByteArray bytes) {
-    if (bytes.size() >= kIndexedFrom) return {nullptr, std::make_shared<const SectionIndex>(bytes)};
-    return {std::make_shared<const ProfileText>(std::move(bytes)), nullptr};
+    if (bytes.size() >= kIndexedFrom)
+        return {nullptr, std::make_shared<const SectionIndex>(bytes),
+                std::make_shared<LastSection>()};
+    return {std::make_shared<const ProfileText>(std::move(bytes)), nullptr, nullptr};
 }
 
 struct Cached {
@@ -156,20 +165,24 @@ Loaded load(const QString& path, bool whole = false) {
         return {Loaded::Unreadable, {}, {}};
     if (whole) {
         auto text = std::make_shared<const ProfileText>(std::move(bytes));
-        if (text->bytes().size() < kIndexedFrom) remember(path, Stamp(st), {text, nullptr});
-        return {Loaded::Read, {text, nullptr}, Stamp(st)};
+        if (text->bytes().size() < kIndexedFrom) remember(path, Stamp(st), {text, nullptr, nullptr});
+        return {Loaded::Read, {text, nullptr, nullptr}, Stamp(st)};
     }
     Parsed parsed = parse(std::move(bytes));
     remember(path, Stamp(st), parsed);
     return {Loaded::Read, parsed, Stamp(st)};
 }
 
-// A value of a file kept as an index: its section's text, read from the file. Nothing when the
-// file is no longer the one indexed (it changed since the stat).
-std::optional<std::optional<QString>> indexedValue(const QString& path, const Loaded& file,
-                                                   const QString& section, const QString& key) {
+// The text of section `section` of a file kept as an index, read from the file (or kept from
+// the last read); null when there is no such section. Nothing when the file is no longer the
+// one indexed (it changed since the stat).
+std::optional<std::shared_ptr<const ProfileText>> indexedSection(const QString& path,
+                                                                 const Loaded& file,
+                                                                 const QString& section) {
+    LastSection& last = *file.parsed.last;
+    if (last.text && last.name == section) return last.text;
     const std::vector<SectionIndex::Range> ranges = file.parsed.index->candidates(section);
-    if (ranges.empty()) return std::optional<QString>();
+    if (ranges.empty()) return nullptr;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     const FdCloser closer{fd};
@@ -185,10 +198,12 @@ std::optional<std::optional<QString>> indexedValue(const QString& path, const Lo
             if (n <= 0) return std::nullopt;
             got += n;
         }
-        const ProfileText text(std::move(bytes));
-        if (text.hasSection(section)) return text.value(section, key);
+        auto text = std::make_shared<const ProfileText>(std::move(bytes));
+        if (!text->hasSection(section)) continue;
+        last = {section, text};
+        return text;
     }
-    return std::optional<QString>();
+    return nullptr;
 }
 
 bool exists(const QString& path) {
@@ -210,7 +225,8 @@ QString TIniFile::readString(const QString& section, const QString& key, const Q
         const Loaded file = load(path);
         if (file.parsed.text) return file.parsed.text->value(section, key).value_or(def);
         if (!file.parsed.index) return def;
-        if (const auto found = indexedValue(path, file, section, key)) return found->value_or(def);
+        if (const auto found = indexedSection(path, file, section))
+            return *found ? (*found)->value(section, key).value_or(def) : def;
         cache().remove(path);  // replaced since the stat: read it again
     }
     return def;
