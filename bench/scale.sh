@@ -57,4 +57,4 @@ for case in nine titles tracks; do
 done
 RUN
 export WORK PLAYER WARM WIN
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$WORK/run.sh"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" bash "$WORK/run.sh"

@@ -34,7 +34,7 @@ for i in \$(seq 0 10 $SECONDS_TO_PLAY); do
 done
 kill -TERM \$PID; wait \$PID
 RUN
-xvfb-run -a -n 330 -s "-screen 0 1024x768x24" bash "$WORK/run.sh"
+xvfb-run -a -n 330 -s "-noreset -screen 0 1024x768x24" bash "$WORK/run.sh"
 
 cat "$WORK/rss.txt" | awk 'NR==2||NR%6==0'
 first=$(awk 'NR==4{print $2}' "$WORK/rss.txt")   # after 30 s, once everything is loaded
