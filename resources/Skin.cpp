@@ -1,6 +1,7 @@
 #include "resources/Skin.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QPixmap>
 
 // The generated resource lives in a static library: register it explicitly, since nothing
@@ -28,7 +29,12 @@ QImage picture(const QString& name) {
     ensureRegistered();
     // Names are plain identifiers; anything else (a path, a wildcard) names no picture.
     if (name.isEmpty() || name.contains(QLatin1Char('/'))) return QImage();
-    return QImage(path(name));
+    // Every picture is a PNG. Read as such, without format detection: detection first asks each
+    // image-format plugin whether it reads PNG too, which loads all of them (and the SVG module)
+    // into the player at start.
+    QImageReader reader(path(name), QByteArrayLiteral("png"));
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 QStringList pictureNames() {

@@ -56,7 +56,9 @@ void writeIfChanged(const QString& path, const QByteArray& bytes) {
 }
 
 bool isPlayersIcon(const QString& path) {
-    QImageReader reader(path);
+    // Ours is a PNG; read only as one, so no image-format plugin is loaded to ask about it.
+    QImageReader reader(path, QByteArrayLiteral("png"));
+    reader.setAutoDetectImageFormat(false);
     return reader.canRead() && reader.text(kIconMarkKey) == kIconMark;
 }
 
