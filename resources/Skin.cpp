@@ -1,6 +1,7 @@
 #include "resources/Skin.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 
@@ -32,9 +33,10 @@ QImage picture(const QString& name) {
     // Every picture is a PNG. Read as such, without format detection: detection first asks each
     // image-format plugin whether it reads PNG too, which loads all of them (and the SVG module)
     // into the player at start.
+    // (A name the skin lacks would make the reader complain on the console: look first.)
     QImageReader reader(path(name), QByteArrayLiteral("png"));
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    return QFile::exists(reader.fileName()) ? reader.read() : QImage();
 }
 
 QStringList pictureNames() {
