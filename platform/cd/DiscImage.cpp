@@ -1,7 +1,5 @@
 #include "platform/cd/DiscImage.h"
 
-#include <sndfile.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/cd/DiscNames.h"
+#include "platform/cd/Sndfile.h"
 
 namespace corvina::cd {
 namespace {
@@ -20,7 +19,8 @@ constexpr long long kMostSectors = 100LL * 60 * 60 * kFramesPerSecond;  // 100 h
 constexpr qint64 kLargestCue = 1 << 20;
 
 struct SndCloser {
-    void operator()(SNDFILE* f) const { sf_close(f); }
+    // A file is only ever open once the library is.
+    void operator()(SNDFILE* f) const { sndfile()->sf_close(f); }
 };
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -139,9 +139,9 @@ private:
         const QByteArray name = QFile::encodeName(file.path);
         if (file.binary) {
             file.raw.reset(std::fopen(name.constData(), "rb"));
-        } else {
+        } else if (const Sndfile* lib = sndfile()) {
             SF_INFO info{};
-            file.sound.reset(sf_open(name.constData(), SFM_READ, &info));
+            file.sound.reset(lib->sf_open(name.constData(), SFM_READ, &info));
             // A file replaced by another of a different shape since the disc was opened.
             if (file.sound && info.channels != file.channels) file.sound.reset();
         }
@@ -151,15 +151,17 @@ private:
     static bool readFrom(ImageFile& file, long long sector, std::int16_t* out) {
         if (!file.isOpen() && !openForReading(file)) return false;
         if (file.sound) {
+            const Sndfile& lib = *sndfile();
             if (sector != file.next &&
-                sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) {
+                lib.sf_seek(file.sound.get(), sector * kSamplesPerSector, SEEK_SET) < 0) {
                 file.next = -1;
                 return false;
             }
             file.next = sector + 1;
             if (file.floating) {
                 float samples[2 * kSamplesPerSector] = {};
-                if (sf_readf_float(file.sound.get(), samples, kSamplesPerSector) < 0) return false;
+                if (lib.sf_readf_float(file.sound.get(), samples, kSamplesPerSector) < 0)
+                    return false;
                 for (int i = 0; i < kSamplesPerSector; ++i) {
                     const int left = file.channels == 2 ? 2 * i : i;
                     out[2 * i] = fromFloat(samples[left]);
@@ -168,10 +170,10 @@ private:
                 return true;
             }
             if (file.channels == 2) {
-                return sf_readf_short(file.sound.get(), out, kSamplesPerSector) >= 0;
+                return lib.sf_readf_short(file.sound.get(), out, kSamplesPerSector) >= 0;
             }
             std::int16_t mono[kSamplesPerSector] = {};
-            if (sf_readf_short(file.sound.get(), mono, kSamplesPerSector) < 0) return false;
+            if (lib.sf_readf_short(file.sound.get(), mono, kSamplesPerSector) < 0) return false;
             for (int i = 0; i < kSamplesPerSector; ++i) out[2 * i] = out[2 * i + 1] = mono[i];
             return true;
         }
@@ -193,12 +195,19 @@ private:
 
 // Reads the file's header only; the file is closed again until it is played.
 bool openAudioFile(ImageFile& file, QString& error) {
+    const QString name = QFileInfo(file.path).fileName();
+    std::string missing;
+    const Sndfile* lib = sndfile(&missing);
+    if (!lib) {
+        error = name + QStringLiteral(": audio files cannot be read here (") +
+                QString::fromLocal8Bit(missing.c_str()) + QLatin1Char(')');
+        return false;
+    }
     SF_INFO info{};
     const std::unique_ptr<SNDFILE, SndCloser> sound(
-        sf_open(QFile::encodeName(file.path).constData(), SFM_READ, &info));
-    const QString name = QFileInfo(file.path).fileName();
+        lib->sf_open(QFile::encodeName(file.path).constData(), SFM_READ, &info));
     if (!sound) {
-        error = name + ": " + QString::fromLocal8Bit(sf_strerror(nullptr));
+        error = name + ": " + QString::fromLocal8Bit(lib->sf_strerror(nullptr));
         return false;
     }
     if (info.samplerate != 44100) {
@@ -220,7 +229,7 @@ bool openAudioFile(ImageFile& file, QString& error) {
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     file.floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     auto tag = [&](int which) {
-        const char* value = sf_get_string(sound.get(), which);
+        const char* value = lib->sf_get_string(sound.get(), which);
         return std::string(value ? value : "");
     };
     file.title = tag(SF_STR_TITLE);

@@ -5,13 +5,29 @@
 #ifdef CORVINA_HAVE_CANBERRA
 #include <canberra.h>
 
+#include "platform/RuntimeLibrary.h"
 
 namespace corvina::sound {
 
 namespace {
 
+// Opened at the first event sound, with the sound-theme and sound-system libraries it brings.
+#define CORVINA_CANBERRA_FUNCTIONS(X) \
+    X(ca_context_create) X(ca_context_destroy) X(ca_context_change_props) X(ca_context_play)
+
+struct Canberra {
+    CORVINA_CANBERRA_FUNCTIONS(CORVINA_LIBRARY_POINTER)
+};
+
+const Canberra* canberra() {
+    return loadLibraryOnce<Canberra>(
+        CORVINA_CANBERRA_SONAME,
+        [](RuntimeLibrary& lib, Canberra& api) { CORVINA_CANBERRA_FUNCTIONS(CORVINA_LIBRARY_BIND) },
+        nullptr);
+}
+
 struct ContextDeleter {
-    void operator()(ca_context* context) const { ca_context_destroy(context); }
+    void operator()(ca_context* context) const { canberra()->ca_context_destroy(context); }
 };
 
 class CanberraSound : public EventSound {
@@ -21,9 +37,9 @@ public:
     void play(const char* eventId, const char* description) override {
         // Id 0 for every sound: a new one never cancels one still playing. A theme without the
         // event answers "not found", which is silence, as wanted.
-        ca_context_play(context_.get(), 0, CA_PROP_EVENT_ID, eventId,
-                        CA_PROP_EVENT_DESCRIPTION, description, CA_PROP_CANBERRA_CACHE_CONTROL,
-                        "permanent", nullptr);
+        canberra()->ca_context_play(context_.get(), 0, CA_PROP_EVENT_ID, eventId,
+                                    CA_PROP_EVENT_DESCRIPTION, description,
+                                    CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr);
     }
 
 private:
@@ -33,10 +49,11 @@ private:
 }  // namespace
 
 std::unique_ptr<EventSound> makeCanberraSound() {
+    const Canberra* lib = canberra();
     ca_context* context = nullptr;
-    if (ca_context_create(&context) != CA_SUCCESS) return nullptr;
-    ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Corvina CD 播放器",
-                            CA_PROP_APPLICATION_ID, "corvina", nullptr);
+    if (!lib || lib->ca_context_create(&context) != CA_SUCCESS) return nullptr;
+    lib->ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Corvina CD 播放器",
+                                 CA_PROP_APPLICATION_ID, "corvina", nullptr);
     return std::make_unique<CanberraSound>(context);
 }
 
