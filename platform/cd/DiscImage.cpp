@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/cd/CdWave.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/Sndfile.h"
 
@@ -38,7 +39,8 @@ struct ByteRun {
 // so a rip of 99 compressed tracks holds one decoder at a time.
 struct ImageFile {
     QString path;
-    bool binary = false;
+    bool binary = false;  // raw sectors: a sheet's BINARY file, or the samples of a CD-format WAV
+    long long end = -1;   // where a raw file's samples end (-1: at its end)
     int channels = 2;
     bool floating = false;  // float or double samples, read as floats and scaled here
     bool bigEndian = false;
@@ -183,8 +185,11 @@ private:
         unsigned char bytes[kRawSector] = {};
         const long long offset = run->offset + (sector - run->first) * run->bytes;
         if (fseeko(file.raw.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
-        const std::size_t got = std::fread(bytes, 1, kRawSector, file.raw.get());
-        if (got < kRawSector && std::ferror(file.raw.get())) return false;
+        const std::size_t want =
+            file.end < 0 ? kRawSector
+                         : std::size_t(std::clamp<long long>(file.end - offset, 0, kRawSector));
+        const std::size_t got = std::fread(bytes, 1, want, file.raw.get());
+        if (got < want && std::ferror(file.raw.get())) return false;
         const int lo = file.bigEndian ? 1 : 0;
         for (int i = 0; i < 2 * kSamplesPerSector; ++i) {
             out[i] = static_cast<std::int16_t>(bytes[2 * i + lo] | bytes[2 * i + 1 - lo] << 8);
@@ -193,8 +198,25 @@ private:
     }
 };
 
+// A WAV file in the CD's own format is played as raw sectors, like a BINARY file.
+bool openCdWave(ImageFile& file) {
+    const std::unique_ptr<std::FILE, FileCloser> in(
+        std::fopen(QFile::encodeName(file.path).constData(), "rb"));
+    const std::optional<CdWave> wave = readCdWave(in.get(), QFileInfo(file.path).size());
+    if (!wave) return false;
+    file.binary = true;
+    file.runs = {{0, wave->dataOffset, kRawSector}};
+    file.end = wave->dataOffset + 4 * wave->frames;
+    file.sectors = (wave->frames + kSamplesPerSector - 1) / kSamplesPerSector;
+    file.title = wave->title;
+    file.artist = wave->artist;
+    file.album = wave->album;
+    return true;
+}
+
 // Reads the file's header only; the file is closed again until it is played.
 bool openAudioFile(ImageFile& file, QString& error) {
+    if (openCdWave(file)) return true;
     const QString name = QFileInfo(file.path).fileName();
     std::string missing;
     const Sndfile* lib = sndfile(&missing);
