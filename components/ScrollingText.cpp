@@ -101,7 +101,12 @@ void TScrollingText::Loaded() {
 }
 
 void TScrollingText::startPosition() {
-    scrollPos_ = textDirection_ == tdRightToLeft ? 0 : width() - strip_.width();
+    if (textDirection_ == tdRightToLeft) {
+        scrollPos_ = 0;
+        return;
+    }
+    ensureBuilt();
+    scrollPos_ = width() - strip_.width();
 }
 
 void TScrollingText::tick() {
@@ -127,12 +132,21 @@ void TScrollingText::resizeEvent(QResizeEvent* event) {
     rebuild();
 }
 
-void TScrollingText::ensureBuilt() {
-    // A hidden control hears of a new size only when it is shown; check before using the buffers.
-    if (fade_.size() != size()) rebuild();
+void TScrollingText::rebuild() {
+    // Drawn when next used: the stored properties arrive one by one as the window is made, and
+    // the first measurement of the text loads the font machinery, which need not hold up the
+    // first window.
+    stale_ = true;
+    update();
 }
 
-void TScrollingText::rebuild() {
+void TScrollingText::ensureBuilt() const {
+    // A hidden control hears of a new size only when it is shown; check before using the buffers.
+    if (stale_ || fade_.size() != size()) build();
+}
+
+void TScrollingText::build() const {
+    stale_ = false;
     const int w = width(), h = height();
     const QColor back = corvina::colorFromWin(backgroundColor_);
     const QColor fore = corvina::colorFromWin(FontColor());
@@ -177,7 +191,6 @@ void TScrollingText::rebuild() {
         }
     }
     frame_ = QImage(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
-    update();
 }
 
 void TScrollingText::paint(QPainter& painter) {

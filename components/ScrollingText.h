@@ -64,11 +64,20 @@ public:
     // x of the text strip's left edge in the frame; 0 puts the text just beyond the right edge.
     int ScrollPosition() const { return scrollPos_; }
     // Width of the text strip (text width + 2 x control width).
-    int stripWidth() const { return strip_.width(); }
+    int stripWidth() const {
+        ensureBuilt();
+        return strip_.width();
+    }
     // The colour the letters are drawn in on the strip (never the background).
-    QRgb keyColor() const { return key_; }
-    // The fade bitmap as the last rebuild left it.
-    const QImage& fadeBitmap() const { return fade_; }
+    QRgb keyColor() const {
+        ensureBuilt();
+        return key_;
+    }
+    // The fade bitmap for the present properties.
+    const QImage& fadeBitmap() const {
+        ensureBuilt();
+        return fade_;
+    }
 
     // Fade colour number k of n from `from` to `to`: each component is
     // from + round(((k - 1) x (to - from)) / (n - 1)), halves away from zero, so k = 1 is `from`
@@ -81,19 +90,23 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The buffers follow the properties: rebuild() marks them out of date, ensureBuilt() draws
+    // them again when they are.
     void rebuild();
-    void ensureBuilt();
+    void ensureBuilt() const;
+    void build() const;
     void startPosition();
 
     QString text_ = QStringLiteral("Text");
     QTimer timer_;
     int speed_ = 50;
     quint32 backgroundColor_ = clBtnFace;
-    QImage fade_;
-    QImage frame_;
-    QImage strip_;
-    QRgb key_ = 0;
-    QRgb back_ = 0;  // the background, resolved
+    mutable bool stale_ = true;
+    mutable QImage fade_;
+    mutable QImage frame_;
+    mutable QImage strip_;
+    mutable QRgb key_ = 0;
+    mutable QRgb back_ = 0;  // the background, resolved
     int scrollPos_ = 0;
     int edgeFadeWidth_ = 15;
     TTextLayout layout_ = tlCenter;
