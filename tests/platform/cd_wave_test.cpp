@@ -21,13 +21,11 @@ using namespace corvina::cd;
 
 namespace {
 
+using corvina::test::putLe;
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-void putLe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.append(char(value >> (8 * i)));
-}
 
 QByteArray chunk(const char* id, const QByteArray& body) {
     QByteArray out(id, 4);
@@ -45,14 +43,7 @@ QByteArray riff(const QByteArray& chunks, qint64 riffSize = -1) {
 }
 
 QByteArray format(int tag = 1, int channels = 2, int rate = 44100, int bits = 16) {
-    QByteArray out;
-    putLe(out, quint32(tag), 2);
-    putLe(out, quint32(channels), 2);
-    putLe(out, quint32(rate), 4);
-    putLe(out, quint32(rate * channels * bits / 8), 4);
-    putLe(out, quint32(channels * bits / 8), 2);
-    putLe(out, quint32(bits), 2);
-    return out;
+    return corvina::test::wavFormat(tag, channels, rate, bits);
 }
 
 QByteArray samples(int frames, int from = 0) {
@@ -61,14 +52,8 @@ QByteArray samples(int frames, int from = 0) {
     return out;
 }
 
-class CdWaveTest : public ::testing::Test {
+class CdWaveTest : public ::testing::Test, public corvina::test::TempFolder {
 protected:
-    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     std::optional<CdWave> read(const QString& name) {
         const std::unique_ptr<std::FILE, FileCloser> file(
             std::fopen(QFile::encodeName(path(name)).constData(), "rb"));
@@ -91,8 +76,6 @@ protected:
         sf_writef_short(file, data.data(), frames);
         sf_close(file);
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(CdWaveTest, GivesTheSamplesAndNamesLibsndfileGives) {

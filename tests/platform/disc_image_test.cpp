@@ -17,22 +17,14 @@ using namespace corvina::cd;
 
 namespace {
 
-void putLe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.append(char(value >> (8 * i)));
-}
+using corvina::test::putLe;
 
 int openFiles() {
     return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 
-class DiscImageTest : public ::testing::Test {
+class DiscImageTest : public ::testing::Test, public corvina::test::TempFolder {
 protected:
-    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     std::shared_ptr<DiscSource> load(const QString& name) {
         error.clear();
         return loadDiscImage(path(name), error);
@@ -44,7 +36,6 @@ protected:
         return s[2 * 300 + channel];
     }
 
-    QTemporaryDir dir;
     QString error;
 };
 
@@ -203,9 +194,8 @@ TEST(CueSheet, ReportsTheLineOfAMistake) {
     EXPECT_EQ(error, "line 3: bad INDEX");
     // Seconds run to 59 and frames to 74; one more in either field is a mistake.
     for (const char* time : {"00:60:00", "00:00:75", "00:59:75", "00:00", "0a:00:00", ":00:00"}) {
-        EXPECT_FALSE(parseCueSheet(std::string("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 ") +
-                                       time + "\n",
-                                   error))
+        EXPECT_FALSE(parseCueSheet(
+            std::string("FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 ") + time + "\n", error))
             << time;
         EXPECT_EQ(error, "line 3: bad INDEX") << time;
     }
@@ -258,4 +248,3 @@ TEST(CueSheet, TimesHoldAtMost59SecondsAnd74Frames) {
 }
 
 }  // namespace
-

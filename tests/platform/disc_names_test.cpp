@@ -13,6 +13,7 @@
 #include "platform/cd/DemoDisc.h"
 #include "platform/cd/DiscImage.h"
 #include "platform/cd/DiscNames.h"
+#include "tests/support/TestSupport.h"
 
 using namespace corvina::cd;
 
@@ -24,14 +25,8 @@ struct Tags {
     const char* album = nullptr;
 };
 
-class RipNamesTest : public ::testing::Test {
+class RipNamesTest : public ::testing::Test, public corvina::test::TempFolder {
 protected:
-    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     // One second of quiet in a WAV or FLAC file carrying these tags (raw bytes, as a tagging
     // program wrote them).
     void audio(const QString& name, int format, const Tags& tags) {
@@ -68,8 +63,6 @@ protected:
     }
     static const int kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     static const int kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-
-    QTemporaryDir dir;
 };
 
 TEST_F(RipNamesTest, CueSheetsReadInUtf8AndInGbk) {
