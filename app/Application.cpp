@@ -62,6 +62,7 @@ void prepareApplicationEnvironment() {
     // The compiled-in resources are readable before the application object exists.
     prepareFontConfiguration();
     shell::chooseDisplayPlatform();
+    shell::preferSocketImageTransfer();
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

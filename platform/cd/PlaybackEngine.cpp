@@ -8,10 +8,11 @@ namespace {
 constexpr std::size_t kReadAhead = 2 * kFramesPerSecond;
 constexpr int kMostBehind = kFramesPerSecond;
 // The thread sleeps until this many sectors are due at once rather than waking for each one:
-// 40 ms for a device fed ahead of the clock, 53 ms for outputs paced by the clock itself. The
-// first sector after a play or seek goes out alone, so sound starts at once.
+// 40 ms for a device fed ahead of the clock; 80 ms for outputs paced by the clock itself, which
+// get sound already heard (a file, or nothing), so a longer sleep delays nobody. The first
+// sector after a play or seek goes out alone, so sound starts at once.
 constexpr int kDeviceBatch = 3;
-constexpr int kPacedBatch = 4;
+constexpr int kPacedBatch = 6;
 
 class SteadyClock : public Clock {
 public:

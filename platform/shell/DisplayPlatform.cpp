@@ -15,4 +15,10 @@ QByteArray chooseDisplayPlatform() {
     return platform;
 }
 
+bool preferSocketImageTransfer() {
+    if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) return false;
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    return true;
+}
+
 }  // namespace corvina::shell

@@ -15,4 +15,11 @@ namespace corvina::shell {
 // or an empty array when the choice is left to the toolkit.
 QByteArray chooseDisplayPlatform();
 
+// On X11 the toolkit hands each repainted area to the server through shared memory, then waits
+// for the server to be done with it (a round trip before the next paint, and a completion event
+// that wakes the process after each one). The player's repaints are small strips at 20 a second,
+// which cost less sent down the socket: asks for that unless the user set
+// QT_XCB_NO_MITSHM themselves. Returns whether it asked.
+bool preferSocketImageTransfer();
+
 }  // namespace corvina::shell

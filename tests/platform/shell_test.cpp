@@ -135,5 +135,21 @@ TEST(DisplayPlatform, WaylandSessionsRunThroughXWaylandUnlessTheUserChose) {
     }
 }
 
+TEST(DisplayPlatform, AsksForSocketImageTransferUnlessTheUserChose) {
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM") ? std::optional(qgetenv("QT_XCB_NO_MITSHM"))
+                                                      : std::nullopt;
+    qunsetenv("QT_XCB_NO_MITSHM");
+    EXPECT_TRUE(preferSocketImageTransfer());
+    EXPECT_TRUE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"));
+    qputenv("QT_XCB_NO_MITSHM", "");  // set, even empty, is the user's word
+    EXPECT_FALSE(preferSocketImageTransfer());
+    EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), QByteArray());
+    if (saved)
+        qputenv("QT_XCB_NO_MITSHM", *saved);
+    else
+        qunsetenv("QT_XCB_NO_MITSHM");
+}
+
 }  // namespace
 }  // namespace corvina::shell
