@@ -1,7 +1,9 @@
 #include "components/ScrollingText.h"
 
+#include <QBackingStore>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 #include <cstring>
 
@@ -120,7 +122,72 @@ void TScrollingText::tick() {
         scrollPos_ += pixelJump_;
         if (scrollPos_ >= 0) scrollPos_ = end;
     }
-    repaint();
+    if (!presentFrame()) repaint();
+}
+
+bool TScrollingText::uncovered() const {
+    // Nothing may paint over the control: no child of it, no sibling stacked above it or above
+    // any of its ancestors, and every ancestor holds it whole.
+    if (!children().isEmpty()) {
+        for (const QObject* child : children())
+            if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible())
+                return false;
+    }
+    const QWidget* w = this;
+    QRect area = rect();
+    while (!w->isWindow()) {
+        const QWidget* parent = w->parentWidget();
+        area.translate(w->pos());
+        if (!parent->rect().contains(area)) return false;
+        const QObjectList& siblings = parent->children();
+        for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
+            const QObject* o = siblings.at(i);
+            if (!o->isWidgetType()) continue;
+            const auto* sibling = static_cast<const QWidget*>(o);
+            if (!sibling->isWindow() && sibling->isVisible() && sibling->geometry().intersects(area))
+                return false;
+        }
+        w = parent;
+    }
+    return true;
+}
+
+bool TScrollingText::presentFrame() {
+    // A marquee frame is a few thousand pixels; the widget repaint around it (region bookkeeping,
+    // a painter on the backing store, the paint event, the flush) costs many times that, twenty
+    // times a second for as long as the player runs. Where nothing else can show in the control's
+    // rectangle, the frame goes into the backing store's pixels and that rectangle is flushed.
+    // Everywhere else, and until the window's first paint has sized its backing store, the
+    // ordinary repaint does it; an exposure still repaints through the paint event.
+    if (!isVisible()) return false;
+    QWidget* top = window();
+    QWindow* handle = top->windowHandle();
+    QBackingStore* store = top->backingStore();
+    if (!handle || !store || !handle->isExposed() || !uncovered()) return false;
+    const QRect area(mapTo(top, QPoint(0, 0)), size());
+    if (area.isEmpty() || !QRect(QPoint(0, 0), store->size()).contains(area)) return false;
+    ensureBuilt();
+    if (frame_.isNull()) return false;
+    store->beginPaint(area);
+    QPaintDevice* device = store->paintDevice();
+    auto* image = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device)
+                                                                  : nullptr;
+    const bool direct =
+        image && image->devicePixelRatio() == 1.0 &&
+        (image->format() == QImage::Format_RGB32 ||
+         image->format() == QImage::Format_ARGB32_Premultiplied) &&
+        image->rect().contains(area);
+    if (direct) {
+        for (int y = 0; y < area.height(); ++y)
+            composeRow(y, reinterpret_cast<QRgb*>(image->scanLine(area.y() + y)) + area.x());
+    } else if (device) {
+        QPainter painter(device);
+        painter.translate(area.topLeft());
+        paint(painter);
+    }
+    store->endPaint();
+    store->flush(area, handle);
+    return device != nullptr;
 }
 
 void TScrollingText::fontChanged() {
@@ -193,24 +260,26 @@ void TScrollingText::build() const {
     frame_ = QImage(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
 }
 
-void TScrollingText::paint(QPainter& painter) {
-    ensureBuilt();
-    if (frame_.isNull()) return;
+void TScrollingText::composeRow(int y, QRgb* out) const {
     const int w = frame_.width();
     const int first = std::max(0, scrollPos_);
     const int last = std::min(w, scrollPos_ + strip_.width());
     // After a text change the kept position may leave part of the frame beyond the strip until
     // the movement wraps; that part shows the background, not a bar of the fade bitmap.
-    for (int y = 0; y < frame_.height(); ++y) {
-        auto* out = reinterpret_cast<QRgb*>(frame_.scanLine(y));
-        std::memcpy(out, fade_.constScanLine(y), size_t(w) * sizeof(QRgb));
-        const auto* in = reinterpret_cast<const QRgb*>(strip_.constScanLine(y));
-        for (int x = 0; x < first; ++x) out[x] = back_;
-        for (int x = first; x < last; ++x) {
-            const QRgb s = in[x - scrollPos_];
-            if (s != key_) out[x] = s;
-        }
-        for (int x = std::max(first, last); x < w; ++x) out[x] = back_;
+    std::memcpy(out, fade_.constScanLine(y), size_t(w) * sizeof(QRgb));
+    const auto* in = reinterpret_cast<const QRgb*>(strip_.constScanLine(y));
+    for (int x = 0; x < first; ++x) out[x] = back_;
+    for (int x = first; x < last; ++x) {
+        const QRgb s = in[x - scrollPos_];
+        if (s != key_) out[x] = s;
     }
+    for (int x = std::max(first, last); x < w; ++x) out[x] = back_;
+}
+
+void TScrollingText::paint(QPainter& painter) {
+    ensureBuilt();
+    if (frame_.isNull()) return;
+    for (int y = 0; y < frame_.height(); ++y)
+        composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
     painter.drawImage(0, 0, frame_);
 }

@@ -57,8 +57,8 @@ public:
     // Places the text at its starting point for the current direction.
     void Loaded();
 
-    // One timer tick: moves the text by `PixelJump` (wrapping) and repaints at once. Does nothing
-    // while the control is disabled.
+    // One timer tick: moves the text by `PixelJump` (wrapping) and shows the new frame at once.
+    // Does nothing while the control is disabled.
     void tick();
 
     // x of the text strip's left edge in the frame; 0 puts the text just beyond the right edge.
@@ -96,6 +96,12 @@ private:
     void ensureBuilt() const;
     void build() const;
     void startPosition();
+    // Row y of the current frame into `out` (width() pixels).
+    void composeRow(int y, QRgb* out) const;
+    // Puts the current frame straight into the window's backing store and flushes that
+    // rectangle; false where that cannot stand in for a repaint.
+    bool presentFrame();
+    bool uncovered() const;
 
     QString text_ = QStringLiteral("Text");
     QTimer timer_;

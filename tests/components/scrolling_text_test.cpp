@@ -1,8 +1,10 @@
 // TScrollingText: fade colours, the text strip and its key colour, movement and enabled state.
 #include <gtest/gtest.h>
 
+#include <QBackingStore>
 #include <QFont>
 #include <QImage>
+#include <QPalette>
 #include <QSet>
 #include <QTest>
 #include <QWidget>
@@ -189,4 +191,48 @@ TEST(ScrollingText, DisabledStandsStillAndLetsPressesThrough) {
     before = text->ScrollPosition();
     QTest::qWait(200);
     EXPECT_LT(text->ScrollPosition(), before);
+}
+
+// A moving frame goes straight to the window's backing store where nothing covers the control,
+// and through the ordinary repaint where a sibling does: either way the window shows the same
+// frame the control renders, and a covering sibling stays on top.
+TEST(ScrollingText, FramesReachTheWindowAndLeaveCoveringSiblingsOnTop) {
+    QWidget back;
+    back.resize(460, 64);
+    auto* text = new TScrollingText(&back);
+    storedSettings(*text);
+    text->setSpeed(0);            // moved by hand only
+    moveTo(*text, 100 - text->width());  // before the window has ever painted: nothing to reach
+    auto* cover = new QWidget(&back);
+    cover->setAutoFillBackground(true);
+    QPalette palette = cover->palette();
+    palette.setColor(QPalette::Window, QColor(0, 0, 255));
+    cover->setPalette(palette);
+    cover->setGeometry(text->x() + 20, text->y(), 10, text->height());
+    cover->hide();
+    back.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&back));
+    QCoreApplication::processEvents();
+
+    const auto shown = [&] {
+        auto* store = static_cast<QImage*>(back.backingStore()->paintDevice());
+        return store->copy(text->geometry()).convertToFormat(QImage::Format_RGB32);
+    };
+    for (int position : {90 - text->width(), 60 - text->width(), 5 - text->width()}) {
+        moveTo(*text, position);
+        EXPECT_EQ(shown(), render(*text)) << position;
+    }
+
+    cover->show();
+    QCoreApplication::processEvents();
+    moveTo(*text, 40 - text->width());
+    const QImage withCover = shown();
+    const QImage frame = render(*text);
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const bool covered = x >= 20 && x < 30;
+            ASSERT_EQ(withCover.pixel(x, y), covered ? qRgb(0, 0, 255) : frame.pixel(x, y))
+                << x << "," << y;
+        }
+    }
 }
