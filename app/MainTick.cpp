@@ -24,7 +24,14 @@ const QChar kHintBreak = QLatin1Char('\r');
 // The label is laid out for "00:00:00": a 24-hour clock with seconds is the long time format
 // that fits it on every locale (locale long formats may add a time zone or an AM/PM marker).
 QString longTime() {
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    // HH:mm:ss, written out by hand: the formatter parses its pattern and consults the calendar
+    // every time, once a second for as long as the player runs.
+    const QTime now = QTime::currentTime();
+    const char16_t text[] = {
+        char16_t(u'0' + now.hour() / 10),   char16_t(u'0' + now.hour() % 10),   u':',
+        char16_t(u'0' + now.minute() / 10), char16_t(u'0' + now.minute() % 10), u':',
+        char16_t(u'0' + now.second() / 10), char16_t(u'0' + now.second() % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 8);
 }
 
 }  // namespace

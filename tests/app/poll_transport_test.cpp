@@ -1,5 +1,7 @@
 // The CD poll and the transport commands, against a scripted drive: the exact commands sent and
 // what the window shows.
+#include <QTime>
+
 #include "components/LCD.h"
 #include "components/ScrollingText.h"
 #include "platform/mci/Mci.h"
@@ -34,6 +36,17 @@ TEST_F(PollTest, ShowsTrackCountUnpaddedAndTheTrackOnTheLcd) {
     EXPECT_EQ(form.LCDTime1->Value(), 0);
     EXPECT_EQ(form.LCDTime2->Value(), 25);
     EXPECT_EQ(form.LabelTime->Caption(), QStringLiteral("03:00/27:00"));
+}
+
+TEST_F(PollTest, ClockShowsTheLocalTimeWithSeconds) {
+    TFormMain& form = startNineTracks();
+    // The tick may fall on either side of a second's change.
+    const QString before = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    tick();
+    const QString after = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QString shown = form.LabelSysTime->Caption();
+    EXPECT_TRUE(shown == before || shown == after) << shown.toStdString();
+    EXPECT_EQ(shown.size(), 8);
 }
 
 TEST_F(PollTest, NamesFollowTheTrackShownOneTickLate) {
