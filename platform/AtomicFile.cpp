@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/FolderEntries.h"
+
 namespace corvina {
 namespace {
 
@@ -72,12 +74,17 @@ void removeLeftovers(const QFileInfo& info) {
         if (cleared.contains(info.absoluteFilePath())) return;
         cleared.insert(info.absoluteFilePath());
     }
-    const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
+    // ".name." and six more characters: what the temporary file of an interrupted write is called.
+    const QString prefix = QStringLiteral(".") + info.fileName() + QStringLiteral(".");
     const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-60);
     const QDir folder = info.absoluteDir();
-    for (const QFileInfo& stray :
-         folder.entryInfoList({pattern}, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (stray.lastModified() < old) QFile::remove(stray.absoluteFilePath());
+    const QStringList strays =
+        folderEntries(folder, QDir::Files | QDir::Hidden | QDir::System, [&](const QString& name) {
+            return name.size() == prefix.size() + 6 && name.startsWith(prefix);
+        });
+    for (const QString& stray : strays) {
+        const QFileInfo file(folder.filePath(stray));
+        if (file.lastModified() < old) QFile::remove(file.absoluteFilePath());
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/FolderEntries.h"
 #include "platform/cd/CdWave.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/Sndfile.h"
@@ -450,9 +451,12 @@ std::shared_ptr<DiscSource> loadCueFile(const QString& path, QString& error) {
 
 std::shared_ptr<DiscSource> loadFolder(const QString& path, QString& error) {
     QDir dir(path);
-    QStringList names = dir.entryList({"*.wav", "*.flac"}, QDir::Files | QDir::Readable);
+    QStringList names = folderEntries(dir, QDir::Files | QDir::Readable, [](const QString& name) {
+        return hasSuffix(name, {u"wav", u"flac"});
+    });
     if (names.isEmpty()) {
-        const QStringList cues = dir.entryList({"*.cue"}, QDir::Files);
+        const QStringList cues = folderEntries(
+            dir, QDir::Files, [](const QString& name) { return hasSuffix(name, {u"cue"}); });
         if (cues.size() == 1) return loadCueFile(dir.filePath(cues.front()), error);
         error = QStringLiteral("no .wav or .flac files in it");
         return nullptr;

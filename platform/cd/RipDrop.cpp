@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/FolderEntries.h"
 #include "platform/cd/CdioImage.h"
 #include "platform/cd/DiscImage.h"
 
 namespace corvina::cd {
 namespace {
 
-const QStringList kAudioFiles = {QStringLiteral("*.wav"), QStringLiteral("*.flac")};
 
 bool isImageName(const QString& suffix) {
     return suffix == QLatin1String("cue") || suffix == QLatin1String("nrg");
@@ -35,8 +35,10 @@ std::optional<QString> ripInDrop(const QList<QUrl>& urls, QString& refusal) {
     }
     if (info.isDir()) {
         const QDir dir(info.filePath());
-        if (!dir.entryList(kAudioFiles, QDir::Files).isEmpty() ||
-            dir.entryList({QStringLiteral("*.cue")}, QDir::Files).size() == 1)
+        const auto audio = [](const QString& name) { return hasSuffix(name, {u"wav", u"flac"}); };
+        const auto cue = [](const QString& name) { return hasSuffix(name, {u"cue"}); };
+        if (!folderEntries(dir, QDir::Files, audio).isEmpty() ||
+            folderEntries(dir, QDir::Files, cue).size() == 1)
             return info.absoluteFilePath();
         refusal = QStringLiteral("这个文件夹里没有 .wav 或 .flac 文件：") + what;
         return std::nullopt;
