@@ -128,11 +128,8 @@ void TScrollingText::tick() {
 bool TScrollingText::uncovered() const {
     // Nothing may paint over the control: no child of it, no sibling stacked above it or above
     // any of its ancestors, and every ancestor holds it whole.
-    if (!children().isEmpty()) {
-        for (const QObject* child : children())
-            if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible())
-                return false;
-    }
+    for (const QObject* child : children())
+        if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible()) return false;
     const QWidget* w = this;
     QRect area = rect();
     while (!w->isWindow()) {
