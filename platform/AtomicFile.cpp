@@ -83,8 +83,8 @@ void removeLeftovers(const QFileInfo& info) {
             return name.size() == prefix.size() + 6 && name.startsWith(prefix);
         });
     for (const QString& stray : strays) {
-        const QFileInfo file(folder.filePath(stray));
-        if (file.lastModified() < old) QFile::remove(file.absoluteFilePath());
+        const QString path = folder.filePath(stray);
+        if (QFileInfo(path).lastModified() < old) QFile::remove(path);
     }
 }
 

@@ -451,12 +451,9 @@ std::shared_ptr<DiscSource> loadCueFile(const QString& path, QString& error) {
 
 std::shared_ptr<DiscSource> loadFolder(const QString& path, QString& error) {
     QDir dir(path);
-    QStringList names = folderEntries(dir, QDir::Files | QDir::Readable, [](const QString& name) {
-        return hasSuffix(name, {u"wav", u"flac"});
-    });
+    QStringList names = folderEntries(dir, QDir::Files | QDir::Readable, isTrackFileName);
     if (names.isEmpty()) {
-        const QStringList cues = folderEntries(
-            dir, QDir::Files, [](const QString& name) { return hasSuffix(name, {u"cue"}); });
+        const QStringList cues = folderEntries(dir, QDir::Files, isCueFileName);
         if (cues.size() == 1) return loadCueFile(dir.filePath(cues.front()), error);
         error = QStringLiteral("no .wav or .flac files in it");
         return nullptr;
@@ -479,6 +476,14 @@ std::shared_ptr<DiscSource> loadFolder(const QString& path, QString& error) {
 }
 
 }  // namespace
+
+bool isTrackFileName(const QString& name) {
+    return hasSuffix(name, {u"wav", u"flac"});
+}
+
+bool isCueFileName(const QString& name) {
+    return hasSuffix(name, {u"cue"});
+}
 
 std::shared_ptr<DiscSource> loadDiscImage(const QString& path, QString& error) {
     const QFileInfo info(path);

@@ -20,6 +20,11 @@ namespace corvina::cd {
 // that plays it (readSector), one file at a time.
 std::shared_ptr<DiscSource> loadDiscImage(const QString& path, QString& error);
 
+// Whether a folder's entry named `name` is one of its tracks (.wav, .flac) or a cue sheet, the
+// suffix in any case.
+bool isTrackFileName(const QString& name);
+bool isCueFileName(const QString& name);
+
 // The disc a parsed sheet describes; files are looked up relative to `folder`.
 std::shared_ptr<DiscSource> loadCueSheet(const CueSheet& sheet, const QString& folder,
                                          QString& error);

@@ -10,7 +10,6 @@
 namespace corvina::cd {
 namespace {
 
-
 bool isImageName(const QString& suffix) {
     return suffix == QLatin1String("cue") || suffix == QLatin1String("nrg");
 }
@@ -35,10 +34,8 @@ std::optional<QString> ripInDrop(const QList<QUrl>& urls, QString& refusal) {
     }
     if (info.isDir()) {
         const QDir dir(info.filePath());
-        const auto audio = [](const QString& name) { return hasSuffix(name, {u"wav", u"flac"}); };
-        const auto cue = [](const QString& name) { return hasSuffix(name, {u"cue"}); };
-        if (!folderEntries(dir, QDir::Files, audio).isEmpty() ||
-            folderEntries(dir, QDir::Files, cue).size() == 1)
+        if (!folderEntries(dir, QDir::Files, isTrackFileName).isEmpty() ||
+            folderEntries(dir, QDir::Files, isCueFileName).size() == 1)
             return info.absoluteFilePath();
         refusal = QStringLiteral("这个文件夹里没有 .wav 或 .flac 文件：") + what;
         return std::nullopt;
