@@ -1,9 +1,12 @@
 #include "platform/Fonts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace corvina {
 namespace {
@@ -31,6 +34,32 @@ bool isSansFace(const QString& face) {
 
 }  // namespace
 
+QString packedSongFaceDir(const QString& programDir) {
+    if (programDir.isEmpty()) return {};
+    // Beside the program in a build tree; in its data folder when installed.
+    for (const QString& dir : {programDir + QStringLiteral("/fonts"),
+                               programDir + QStringLiteral("/../share/corvina/fonts")}) {
+        const QFileInfo face(dir + QLatin1Char('/') + QLatin1String(kPackedSongFace));
+        // The build leaves the face empty where it could not make one that draws alike.
+        if (face.isFile() && face.size() > 0) return face.canonicalPath();
+    }
+    return {};
+}
+
+QByteArray fontConfiguration(QByteArray embedded, const QString& packedDir) {
+    if (packedDir.isEmpty()) return embedded;
+    const QByteArray dir = QFile::encodeName(packedDir.toHtmlEscaped());
+    // The repacked face takes the place of the PCF strike it was made from; the family's other
+    // sizes stay as they are.
+    const QByteArray packed = "  <dir>" + dir +
+                              "</dir>\n"
+                              "  <selectfont><rejectfont><glob>*/wenquanyi_9pt.pcf*</glob>"
+                              "</rejectfont></selectfont>\n";
+    const qsizetype end = embedded.lastIndexOf("</fontconfig>");
+    if (end < 0) return embedded;
+    return embedded.insert(end, packed);
+}
+
 void prepareFontConfiguration() {
     // A user who points fontconfig elsewhere on purpose keeps that choice.
     if (std::getenv("FONTCONFIG_FILE")) return;
@@ -41,7 +70,12 @@ void prepareFontConfiguration() {
     if (!dir.isValid()) return;
     const QString path = dir.filePath(QStringLiteral("fonts.conf"));
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(embedded.readAll()) < 0) return;
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const QString programDir =
+        error ? QString() : QFile::decodeName(program.parent_path().native().c_str());
+    const QByteArray text = fontConfiguration(embedded.readAll(), packedSongFaceDir(programDir));
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) < 0) return;
     out.close();
     setenv("FONTCONFIG_FILE", QFile::encodeName(path).constData(), 1);
 }

@@ -29,6 +29,7 @@ expected=(
     ./usr/share/metainfo/com.velmaro.Corvina.metainfo.xml
 )
 [ -f "$build/Manual.chm" ] && expected+=(./usr/share/doc/corvina/Manual.chm)
+[ -s "$build/fonts/song-12px.otb" ] && expected+=(./usr/share/corvina/fonts/song-12px.otb)
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$scratch/files"
 printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
 diff -u "$scratch/expected" "$scratch/files" || fail "the package holds other files than expected"
@@ -88,6 +89,12 @@ done
 [ -n "$window" ] || fail "the installed player showed no window"
 [ "$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')" = 460x64 ] ||
     fail "the window is not 460 x 64"
+# The labels' Song face is drawn from the repacked font the package carries, when it carries one.
+if [ -s "$build/fonts/song-12px.otb" ]; then
+    player=$(xdotool getwindowpid "$window")
+    grep -qF "$(realpath "$root")/usr/share/corvina/fonts/song-12px.otb" "/proc/$player/maps" ||
+        fail "the installed player does not draw from its repacked Song face"
+fi
 for _ in $(seq 100); do
     [ "$(stat -c %s "$scratch/played.wav" 2>/dev/null || echo 0)" -gt 200000 ] && break
     sleep 0.1
