@@ -91,7 +91,7 @@ void removeLeftovers(const QFileInfo& info) {
 }  // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
-                         mode_t newFileMode) {
+                         mode_t newFileMode, Durability durability) {
     // Through a symbolic link (a settings file kept with the user's other dotfiles) the file it
     // points at is replaced, and the link stays.
     const QFileInfo link(path);
@@ -105,9 +105,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
                                         info.fileName() + QStringLiteral(".XXXXXX"));
     struct stat st {};
-    const mode_t mode = ::stat(target.constData(), &st) == 0 ? st.st_mode & 07777
-                        : newFileMode == mode_t(-1)          ? umaskDefault()
-                                                             : newFileMode;
+    const bool replacing = ::stat(target.constData(), &st) == 0;
+    const mode_t mode = replacing                   ? st.st_mode & 07777
+                        : newFileMode == mode_t(-1) ? umaskDefault()
+                                                    : newFileMode;
+    const bool sync = replacing || durability == Durability::Always;
     const QByteArray folderName = QFile::encodeName(info.absolutePath());
     int fd = openUnnamed(folderName);
     const bool unnamed = fd >= 0;
@@ -116,7 +118,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && (!sync || ::fsync(fd) == 0);
     bool named = !unnamed;
     if (ok && unnamed) ok = named = nameUnnamed(fd, temp);
     int failure = ok ? 0 : errno;
@@ -133,7 +135,8 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         if (error) *error = QString::fromLocal8Bit(std::strerror(failure));
         return false;
     }
-    const int folder = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        sync ? ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

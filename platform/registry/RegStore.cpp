@@ -182,7 +182,7 @@ bool updateTree(RootKey root, const std::function<bool(RegKey&)>& change) {
         if (s.writable && change(copy)) {
             const QByteArray text = formatRegFile(copy, rootName(root));
             written = (s.id.exists && text == s.bytes) ||
-                      writeFileAtomically(s.path, text, nullptr, 0600);
+                      writeFileAtomically(s.path, text, nullptr, 0600, Durability::Replacing);
             if (written) {
                 s.tree = std::move(copy);
                 s.bytes = text;

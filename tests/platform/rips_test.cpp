@@ -2,6 +2,8 @@
 // that answer late, what a drop may put in, and the alias following the default drive.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -88,6 +90,32 @@ TEST_F(RipsTest, ConfiguredDiscIsTheOnlyDriveAndIsRemembered) {
     EXPECT_FALSE(drives[0]->toc());
     EXPECT_EQ(rememberedDisc(problem), rip());
     EXPECT_TRUE(messagesAfterStart().isEmpty());
+}
+
+TEST_F(RipsTest, TheSameRipIsNotWrittenAgainAndAnEmptyMemoryIsNoMemory) {
+    ASSERT_TRUE(rememberDisc(rip()));
+    const auto inode = [] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(rememberedDiscFile()).constData(), &st) == 0 ? st.st_ino
+                                                                                     : ino_t(0);
+    };
+    const ino_t first = inode();
+    ASSERT_NE(first, ino_t(0));
+    // Each start with the rip remembers it: the same rip leaves the file as it is.
+    ASSERT_TRUE(rememberDisc(rip()));
+    EXPECT_EQ(inode(), first);
+    const QString other = QDir(dir.path()).filePath("other");
+    ASSERT_TRUE(rememberDisc(other));
+    EXPECT_NE(inode(), first);
+    QString problem;
+    EXPECT_EQ(rememberedDisc(problem), other);
+
+    // A file made just before a power cut can come back empty: nothing remembered, nothing said.
+    QFile file(rememberedDiscFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.close();
+    EXPECT_EQ(rememberedDisc(problem), std::nullopt);
+    EXPECT_TRUE(problem.isEmpty());
 }
 
 TEST_F(RipsTest, DefaultDriveRule) {
