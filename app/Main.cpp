@@ -94,6 +94,19 @@ bool writeFirstSettings() {
     });
 }
 
+// The program's path under the install key, the key made and the value set in one write: one by
+// one, a first start would write the store twice. Unchanged, nothing is written.
+bool writeInstallPath(corvina::RootKey root, const QString& exePath) {
+    return corvina::registry::updateTree(root, [&](auto& tree) {
+        auto* key = &tree;
+        for (const QString& part : kInstallKey.split(QLatin1Char('\\')))
+            key = &key->addSubkey(part);
+        key->setValue(QStringLiteral("Path"),
+                      {corvina::registry::RegValue::Type::String, 0u, exePath});
+        return true;
+    });
+}
+
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
@@ -292,14 +305,16 @@ TSuperButton* TFormMain::makeButton(QWidget* parent, const char* name, QRect geo
 void TFormMain::FormCreate(QObject*) {
     corvina::TRegistry registry(corvina::RootKey::LocalMachine);
     const QString exePath = QCoreApplication::applicationFilePath();
-    registry.openKey(kInstallKey, true);
-    registry.writeString(QStringLiteral("Path"), exePath);
-    registry.closeKey();
-
+    for (const corvina::RootKey root :
+         {corvina::RootKey::LocalMachine, corvina::RootKey::CurrentUser}) {
+        if (writeInstallPath(root, exePath)) continue;
+        // The store refused the one write: the same steps one by one report what failed.
+        registry.setRootKey(root);
+        registry.openKey(kInstallKey, true);
+        registry.writeString(QStringLiteral("Path"), exePath);
+        registry.closeKey();
+    }
     registry.setRootKey(corvina::RootKey::CurrentUser);
-    registry.openKey(kInstallKey, true);
-    registry.writeString(QStringLiteral("Path"), exePath);
-    registry.closeKey();
 
     if (!registry.openKey(kSettingsKey, false)) {
         if (writeFirstSettings()) {
