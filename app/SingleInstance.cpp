@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -8,12 +9,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace corvina {
 namespace {
@@ -26,6 +28,32 @@ constexpr std::size_t kMaxClients = 16;
 constexpr int kBacklog = 64;
 
 enum class Answer { Heard, Busy, Nobody };
+
+// An exclusive lock on a file, waited for up to `timeoutMs`, let go when the object goes or the
+// process dies. Nothing is written: unlike a lock file that records its holder, taking it costs
+// no wait for the disk, and a player that crashed holding it leaves nothing stale behind.
+class FileLock {
+public:
+    FileLock(const QString& path, int timeoutMs)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ < 0) return;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() >= giveUp)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_;
+};
 
 // The socket address of `path`; false when the path is too long for one.
 bool addressOf(const QByteArray& path, sockaddr_un& address) {
@@ -83,9 +111,9 @@ QString SingleInstance::defaultServerName() {
 bool SingleInstance::claim() {
     // Two players started at the same moment must not both find no listener and then remove
     // each other's socket: the look-and-listen step is done under a lock file.
-    QLockFile lock(serverName_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(5000);
-    lock.tryLock(kConnectTimeoutMs * 3);
+    // Without the lock (it could not be made, or another start held it for longer than a look
+    // and listen can take) the start goes on: a player that does not start is worse.
+    const FileLock lock(serverName_ + QStringLiteral(".lock"), kConnectTimeoutMs * 3);
 
     switch (signalRunningInstance(QFile::encodeName(serverName_))) {
         case Answer::Heard:
