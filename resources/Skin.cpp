@@ -1,49 +1,45 @@
 #include "resources/Skin.h"
 
-#include <QDir>
-#include <QFile>
-#include <QImageReader>
 #include <QPixmap>
+#include <algorithm>
+#include <cstring>
 
-// The generated resource lives in a static library: register it explicitly, since nothing
-// else would pull its initialiser into the program.
-static void registerSkin() {
-    Q_INIT_RESOURCE(skin);
-}
+#include "resources/StoredPictures.h"
 
 namespace skin {
 
 namespace {
 
-QString path(const QString& name) {
-    return QStringLiteral(":/skin/") + name + ".png";
-}
-
-void ensureRegistered() {
-    static const bool registered = (registerSkin(), true);
-    (void)registered;
+const stored::Picture* find(const QByteArray& name) {
+    const stored::Picture* begin = stored::kPictures;
+    const stored::Picture* end = begin + stored::kPictureCount;
+    const auto at =
+        std::lower_bound(begin, end, name, [](const stored::Picture& p, const QByteArray& n) {
+            return std::strcmp(p.name, n.constData()) < 0;
+        });
+    return at != end && name == at->name ? at : nullptr;
 }
 
 }  // namespace
 
 QImage picture(const QString& name) {
-    ensureRegistered();
     // Names are plain identifiers; anything else (a path, a wildcard) names no picture.
     if (name.isEmpty() || name.contains(QLatin1Char('/'))) return QImage();
-    // Every picture is a PNG. Read as such, without format detection: detection first asks each
-    // image-format plugin whether it reads PNG too, which loads all of them (and the SVG module)
-    // into the player at start.
-    // (A name the skin lacks would make the reader complain on the console: look first.)
-    QImageReader reader(path(name), QByteArrayLiteral("png"));
-    reader.setAutoDetectImageFormat(false);
-    return QFile::exists(reader.fileName()) ? reader.read() : QImage();
+    const stored::Picture* p = find(name.toLatin1());
+    if (!p) return QImage();
+    // The image reads the compiled-in rows in place: nothing is decoded, and nothing is copied
+    // until someone changes the picture.
+    QImage image(p->pixels, p->width, p->height, p->bytesPerLine, QImage::Format(p->format));
+    if (p->colors) image.setColorTable(QList<QRgb>(p->colors, p->colors + p->colorCount));
+    for (const char* const* text = p->text; *text; text += 2)
+        image.setText(QString::fromUtf8(text[0]), QString::fromUtf8(text[1]));
+    return image;
 }
 
 QStringList pictureNames() {
-    ensureRegistered();
     QStringList names;
-    for (const QString& file : QDir(QStringLiteral(":/skin")).entryList(QDir::Files, QDir::Name))
-        names << file.chopped(4);
+    for (std::size_t i = 0; i < stored::kPictureCount; ++i)
+        names << QString::fromLatin1(stored::kPictures[i].name);
     return names;
 }
 

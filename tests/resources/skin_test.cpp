@@ -118,6 +118,28 @@ TEST(Skin, CarriesNoPictureNobodyAsksFor) {
     EXPECT_EQ(std::set<QString>(names.begin(), names.end()), known);
 }
 
+// The pictures compiled in are the ones the generator painted: each equals its PNG, pixel for
+// pixel and colour for colour, with the same text (a cursor's hot spot).
+TEST(Skin, CompiledInPicturesAreThePaintedOnes) {
+    const QStringList names = skin::pictureNames();
+    ASSERT_GT(names.size(), 50);
+    for (const QString& name : names) {
+        SCOPED_TRACE(qPrintable(name));
+        const QImage png(QStringLiteral(CORVINA_SKIN_DIR "/") + name + QStringLiteral(".png"));
+        ASSERT_FALSE(png.isNull());
+        const QImage image = skin::picture(name);
+        EXPECT_EQ(image.format(), png.format());
+        EXPECT_TRUE(image == png);
+        EXPECT_EQ(image.colorTable(), png.colorTable());
+        for (const QString& key : png.textKeys()) EXPECT_EQ(image.text(key), png.text(key));
+    }
+    // A picture drawn on is a copy: the next one asked for is as painted.
+    QImage changed = skin::picture(QStringLiteral("ImageBack"));
+    const QRgb painted = changed.pixel(5, 5);
+    changed.setPixel(5, 5, qRgb(1, 2, 3));
+    EXPECT_EQ(skin::picture(QStringLiteral("ImageBack")).pixel(5, 5), painted);
+}
+
 int consoleMessages = 0;
 
 // Quietly: the menu asks for an icon per item and most items have none.
