@@ -1,6 +1,7 @@
 #include "platform/profile/IniFile.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,10 +166,14 @@ Loaded load(const QString& path, bool whole = false) {
         return {Loaded::Unreadable, {}, {}};
     if (whole) {
         auto text = std::make_shared<const ProfileText>(std::move(bytes));
-        if (text->bytes().size() < kIndexedFrom) remember(path, Stamp(st), {text, nullptr, nullptr});
+        if (text->bytes().size() < kIndexedFrom)
+            remember(path, Stamp(st), {text, nullptr, nullptr});
         return {Loaded::Read, {text, nullptr, nullptr}, Stamp(st)};
     }
     Parsed parsed = parse(std::move(bytes));
+    // The text of a file kept as an index (19 MB for 100,000 discs) was read only to be indexed:
+    // what the allocator kept of it and of the index's growth goes back to the system.
+    if (parsed.index) ::malloc_trim(0);
     remember(path, Stamp(st), parsed);
     return {Loaded::Read, parsed, Stamp(st)};
 }
@@ -181,23 +186,31 @@ std::optional<std::shared_ptr<const ProfileText>> indexedSection(const QString& 
                                                                  const QString& section) {
     LastSection& last = *file.parsed.last;
     if (last.text && last.name == section) return last.text;
-    const std::vector<SectionIndex::Range> ranges = file.parsed.index->candidates(section);
-    if (ranges.empty()) return nullptr;
+    const std::vector<qint64> begins = file.parsed.index->candidates(section);
+    if (begins.empty()) return nullptr;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     const FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !(Stamp(st) == file.stamp)) return std::nullopt;
-    for (const SectionIndex::Range& range : ranges) {
-        QByteArray bytes(range.length, Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n =
-                ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), range.begin + got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return std::nullopt;
-            got += n;
+    for (const qint64 begin : begins) {
+        // A disc's section is a few hundred bytes; a longer one is read again, four times longer.
+        QByteArray bytes;
+        qsizetype length = -1;
+        for (qsizetype want = 4096; length < 0; want *= 4) {
+            bytes.resize(want);
+            qsizetype got = 0;
+            while (got < want) {
+                const ssize_t n = ::pread(fd, bytes.data() + got, size_t(want - got), begin + got);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return std::nullopt;
+                if (n == 0) break;  // the end of the file
+                got += n;
+            }
+            bytes.truncate(got);
+            length = SectionIndex::sectionLength(bytes, got < want);
         }
+        bytes.truncate(length);
         auto text = std::make_shared<const ProfileText>(std::move(bytes));
         if (!text->hasSection(section)) continue;
         last = {section, text};

@@ -349,34 +349,49 @@ std::optional<QByteArray> ProfileText::withValues(const std::vector<Edit>& edits
     return out;
 }
 
+namespace {
+
+quint32 nameHash(const QByteArray& folded) {
+    return quint32(qHash(folded, 0));
+}
+
+}  // namespace
+
 SectionIndex::SectionIndex(QByteArrayView bytes) {
-    qsizetype open = -1;  // where the section being read began
-    QByteArray openName;
-    const auto close = [&](qsizetype end) {
-        if (open >= 0) entries_.push_back({qHash(openName, 0), quint32(open), quint32(end - open)});
-    };
     forEachLine(bytes, [&](qsizetype begin, qsizetype length) {
-        std::optional<QByteArray> name = sectionNameOf(bytes.sliced(begin, length));
-        if (!name) return;
-        close(begin);
-        open = begin;
-        openName = std::move(*name);
+        if (const std::optional<QByteArray> name = sectionNameOf(bytes.sliced(begin, length)))
+            entries_.push_back({nameHash(*name), quint32(begin)});
     });
-    close(bytes.size());
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.begin < b.begin;
     });
     entries_.shrink_to_fit();
 }
 
-std::vector<SectionIndex::Range> SectionIndex::candidates(const QString& section) const {
-    const quint64 hash = qHash(foldName(section), 0);
+std::vector<qint64> SectionIndex::candidates(const QString& section) const {
+    const quint32 hash = nameHash(foldName(section));
     auto it = std::lower_bound(entries_.begin(), entries_.end(), hash,
-                               [](const Entry& e, quint64 h) { return e.hash < h; });
-    std::vector<Range> ranges;
-    for (; it != entries_.end() && it->hash == hash; ++it)
-        ranges.push_back({it->begin, it->length});
-    return ranges;
+                               [](const Entry& e, quint32 h) { return e.hash < h; });
+    std::vector<qint64> begins;
+    for (; it != entries_.end() && it->hash == hash; ++it) begins.push_back(it->begin);
+    return begins;
+}
+
+qsizetype SectionIndex::sectionLength(QByteArrayView bytes, bool toEnd) {
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    const void* found = std::memchr(data, '\n', size_t(size));
+    if (!found) return toEnd ? size : -1;
+    for (qsizetype pos = static_cast<const char*>(found) - data + 1; pos < size;) {
+        found = std::memchr(data + pos, '\n', size_t(size - pos));
+        if (!found && !toEnd) return -1;  // a line cut short: it may yet be a header
+        const qsizetype end = found ? static_cast<const char*>(found) - data : size;
+        qsizetype length = end - pos;
+        if (length > 0 && data[end - 1] == '\r') --length;
+        if (sectionNameOf(bytes.sliced(pos, length))) return pos;
+        pos = end + 1;
+    }
+    return toEnd ? size : -1;
 }
 
 }  // namespace corvina::profile

@@ -78,27 +78,28 @@ private:
 };
 
 // Where the sections of a large file are, without their text: a title file of 100,000 discs
-// takes 19 MB of text but 1.6 MB of index. A read fetches the one section it needs from the
-// file and looks it up as a ProfileText of its own (a section's values depend on its lines
-// alone). Sections are found by the same rules as in ProfileText.
+// takes 19 MB of text but 0.8 MB of index (a 32-bit hash of each section's name and where its
+// header line starts). A read fetches the one section it needs from the file, up to the next
+// header line (sectionLength), and looks it up as a ProfileText of its own (a section's values
+// depend on its lines alone). Sections are found by the same rules as in ProfileText.
 class SectionIndex {
 public:
-    struct Range {
-        qint64 begin;   // the section's header line
-        qint64 length;  // up to the next header line or the end of the file
-    };
-
     explicit SectionIndex(QByteArrayView bytes);
 
-    // The sections that may be called `section`, in file order: the first whose text has that
-    // section is the one reads use (names that only share a hash are told apart so).
-    std::vector<Range> candidates(const QString& section) const;
+    // Where the header lines of the sections that may be called `section` start, in file order:
+    // the first whose text has that section is the one reads use (names that only share a hash
+    // are told apart so).
+    std::vector<qint64> candidates(const QString& section) const;
+
+    // The length of the section whose header line starts `bytes`: up to the next header line.
+    // When `bytes` may stop short of the end of the file (`toEnd` false), only lines whose
+    // break it holds count, and -1 says the section may go on past it.
+    static qsizetype sectionLength(QByteArrayView bytes, bool toEnd);
 
 private:
     struct Entry {
-        quint64 hash;  // of the folded name
+        quint32 hash;  // of the folded name
         quint32 begin;
-        quint32 length;
     };
     std::vector<Entry> entries_;  // by hash, then by position
 };

@@ -1,5 +1,6 @@
 // The profile parser against arbitrary files, names and values: no crash, no sanitizer report,
 // and what a write stores reads back as written, cut to the 2047 bytes a read returns.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -66,9 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A large file is read through an index of its sections: the same answer, always.
     const std::optional<QString> direct = text.value(section, key);
     std::optional<QString> indexed;
-    for (const corvina::profile::SectionIndex::Range& range :
-         corvina::profile::SectionIndex(text.bytes()).candidates(section)) {
-        const ProfileText slice(text.bytes().mid(range.begin, range.length));
+    for (const qint64 begin : corvina::profile::SectionIndex(text.bytes()).candidates(section)) {
+        // Read the way a large file is: in a short piece first, longer when the section goes on.
+        const QByteArray rest = text.bytes().mid(begin);
+        qsizetype length = corvina::profile::SectionIndex::sectionLength(
+            rest.first(std::min<qsizetype>(rest.size(), 16)), rest.size() <= 16);
+        if (length < 0) length = corvina::profile::SectionIndex::sectionLength(rest, true);
+        const ProfileText slice(rest.first(length));
         if (!slice.hasSection(section)) continue;
         indexed = slice.value(section, key);
         break;

@@ -181,6 +181,10 @@ TEST(ProfileFile, ALargeFileReadsAsItsTextDoes) {
         if (d % 1000 == 7)
             bytes += "[" + QByteArray::number(0x1000 + d - 3, 16).toLower() + "]\r\n0=later\r\n";
     }
+    // A section longer than the piece a read fetches first.
+    bytes += "[LONG]\r\n";
+    for (int k = 0; k < 500; ++k)
+        bytes += "k" + QByteArray::number(k) + "=value " + QByteArray::number(k) + "\r\n";
     bytes += "[\xb3\xaa\xc6\xac]\nArtist=\xb8\xe8\xca\xd6";
     ASSERT_GT(bytes.size(), 1024 * 1024);
     writeFile(path, bytes);
@@ -188,8 +192,8 @@ TEST(ProfileFile, ALargeFileReadsAsItsTextDoes) {
     const profile::ProfileText text(bytes);
     const TIniFile ini(path);
     const QStringList sections = {"1000", "1004", "1004", "1FFF",    "2000", "2F6F",
-                                  "2f6f", "2F70", "唱片", "nowhere", ""};
-    const QStringList keys = {"Artist", "title", "0", "11", "12", "stray", "comment"};
+                                  "2f6f", "2F70", "唱片", "nowhere", "", "long"};
+    const QStringList keys = {"Artist", "title", "0", "11", "12", "stray", "comment", "k499"};
     for (int pass = 0; pass < 2; ++pass) {  // the first pass reads the file, the second the index
         for (const QString& section : sections)
             for (const QString& key : keys)

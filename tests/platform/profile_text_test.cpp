@@ -156,3 +156,32 @@ TEST(ProfileWrite, NamesWithBlanksOrQuotesAtTheirEndsReadBackAsWritten) {
 
 }  // namespace
 }  // namespace corvina::profile
+
+namespace corvina::profile {
+namespace {
+
+// A section read from a large file ends where the next header line starts. A piece that may stop
+// short of the file's end says so when a line is cut or no next header is in it yet.
+TEST(ProfileIndex, ASectionEndsAtTheNextHeaderLineEvenInAPiece) {
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\r\nx=1\r\n[b]\r\ny=2", true), 10);
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=1\n  [b]  \n", false), 8);  // blanks around
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=[b]\n; [c]\n", true), 16);  // no header
+    // Cut in its first line, in a line that may still become a header, or with no next header.
+    EXPECT_EQ(SectionIndex::sectionLength("[a", false), -1);
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=1\n[b", false), -1);
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=1\n", false), -1);
+    // At the end of the file whatever is left is the section's; a last header without a break
+    // still ends it.
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=1\n[b", true), 10);
+    EXPECT_EQ(SectionIndex::sectionLength("[a]\nx=1\n[b]", true), 8);
+    EXPECT_EQ(SectionIndex::sectionLength("[a]", true), 3);
+
+    // The index finds every section of a name, in file order, and nothing for other names.
+    const QByteArray file = "[12AB]\r\n0=x\r\n[other]\r\n[12ab]\r\n0=y\r\n";
+    const SectionIndex index(file);
+    EXPECT_EQ(index.candidates(QStringLiteral("12Ab")), (std::vector<qint64>{0, 22}));
+    EXPECT_TRUE(index.candidates(QStringLiteral("12AC")).empty());
+}
+
+}  // namespace
+}  // namespace corvina::profile
