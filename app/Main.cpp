@@ -75,36 +75,31 @@ TLCD* makeLcd(QWidget* parent, const char* name, QPoint at) {
     return lcd;
 }
 
-// A first start's settings key with its nine defaults, in one write of the store: every write
-// replaces the file and syncs it to disk, and ten of them were most of a first start's time.
-bool writeFirstSettings() {
-    const std::pair<const char*, bool> defaults[] = {
-        {"ShowSplash", true},   {"MinimizeAtStartup", false}, {"CloseAtStartup", true},
-        {"CloseOnExit", true},  {"EjectOnExit", true},        {"StopOnExit", true},
-        {"AlwaysOnTop", true},  {"Translucent", false},       {"TranslucentMenu", true}};
-    return corvina::registry::updateTree(corvina::RootKey::CurrentUser, [&](auto& tree) {
-        auto* key = &tree;
-        for (const QString& part : kSettingsKey.split(QLatin1Char('\\')))
-            key = &key->addSubkey(part);
-        for (const auto& [name, value] : defaults) {
-            key->setValue(QLatin1String(name), {corvina::registry::RegValue::Type::Dword,
-                                                value ? 1u : 0u, QString()});
-        }
+using corvina::registry::RegValue;
+
+// Values set under `key` of `root`, the key made where missing, in one write of the store:
+// every write replaces the file and syncs it to disk, and the steps one by one (open with create,
+// then each value) were most of a first start's time. Unchanged, nothing is written.
+bool writeValues(corvina::RootKey root, const QString& key,
+                 const std::vector<std::pair<QString, RegValue>>& values) {
+    return corvina::registry::updateTree(root, [&](corvina::registry::RegKey& tree) {
+        corvina::registry::RegKey& at = tree.addPath(key.split(QLatin1Char('\\')));
+        for (const auto& [name, value] : values) at.setValue(name, value);
         return true;
     });
 }
 
-// The program's path under the install key, the key made and the value set in one write: one by
-// one, a first start would write the store twice. Unchanged, nothing is written.
-bool writeInstallPath(corvina::RootKey root, const QString& exePath) {
-    return corvina::registry::updateTree(root, [&](auto& tree) {
-        auto* key = &tree;
-        for (const QString& part : kInstallKey.split(QLatin1Char('\\')))
-            key = &key->addSubkey(part);
-        key->setValue(QStringLiteral("Path"),
-                      {corvina::registry::RegValue::Type::String, 0u, exePath});
-        return true;
-    });
+// A first start's settings key with its nine defaults.
+bool writeFirstSettings() {
+    const std::pair<const char*, bool> defaults[] = {
+        {"ShowSplash", true},  {"MinimizeAtStartup", false}, {"CloseAtStartup", true},
+        {"CloseOnExit", true}, {"EjectOnExit", true},        {"StopOnExit", true},
+        {"AlwaysOnTop", true}, {"Translucent", false},       {"TranslucentMenu", true}};
+    std::vector<std::pair<QString, RegValue>> values;
+    for (const auto& [name, value] : defaults)
+        values.push_back(
+            {QLatin1String(name), {RegValue::Type::Dword, value ? 1u : 0u, QString()}});
+    return writeValues(corvina::RootKey::CurrentUser, kSettingsKey, values);
 }
 
 }  // namespace
@@ -307,7 +302,9 @@ void TFormMain::FormCreate(QObject*) {
     const QString exePath = QCoreApplication::applicationFilePath();
     for (const corvina::RootKey root :
          {corvina::RootKey::LocalMachine, corvina::RootKey::CurrentUser}) {
-        if (writeInstallPath(root, exePath)) continue;
+        if (writeValues(root, kInstallKey,
+                        {{QStringLiteral("Path"), {RegValue::Type::String, 0u, exePath}}}))
+            continue;
         // The store refused the one write: the same steps one by one report what failed.
         registry.setRootKey(root);
         registry.openKey(kInstallKey, true);

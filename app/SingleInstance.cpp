@@ -17,6 +17,8 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/FileDescriptor.h"
+
 namespace corvina {
 namespace {
 
@@ -35,24 +37,19 @@ enum class Answer { Heard, Busy, Nobody };
 class FileLock {
 public:
     FileLock(const QString& path, int timeoutMs)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_ < 0) return;
+        : file_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (file_.get() < 0) return;
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        while (::flock(file_.get(), LOCK_EX | LOCK_NB) != 0) {
             if ((errno != EWOULDBLOCK && errno != EINTR) ||
                 std::chrono::steady_clock::now() >= giveUp)
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
-    ~FileLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
 private:
-    int fd_;
+    FileDescriptor file_;
 };
 
 // The socket address of `path`; false when the path is too long for one.

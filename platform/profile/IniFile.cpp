@@ -14,6 +14,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
+#include "platform/FileDescriptor.h"
 #include "platform/profile/ProfileText.h"
 
 namespace corvina {
@@ -116,11 +117,6 @@ Loaded::State failureState(int error) {
     return error == ENOENT || error == ENOTDIR ? Loaded::Missing : Loaded::Unreadable;
 }
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
-
 // The whole of the open file `fd` (of `st`); false when it cannot be read.
 bool readWhole(int fd, const struct stat& st, QByteArray& bytes) {
     bytes = QByteArray(st.st_size, Qt::Uninitialized);
@@ -158,7 +154,7 @@ Loaded load(const QString& path, bool whole = false) {
 
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return {failureState(errno), {}, {}};
-    const FdCloser closer{fd};
+    const FileDescriptor closer(fd);
     // The stamp of what is actually read: the file may have been replaced since the stat.
     QByteArray bytes;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes ||
@@ -190,16 +186,16 @@ std::optional<std::shared_ptr<const ProfileText>> indexedSection(const QString& 
     if (begins.empty()) return nullptr;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    const FdCloser closer{fd};
+    const FileDescriptor closer(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !(Stamp(st) == file.stamp)) return std::nullopt;
     for (const qint64 begin : begins) {
-        // A disc's section is a few hundred bytes; a longer one is read again, four times longer.
+        // A disc's section is a few hundred bytes; a longer one is read on, four times as far.
         QByteArray bytes;
         qsizetype length = -1;
+        qsizetype got = 0;
         for (qsizetype want = 4096; length < 0; want *= 4) {
             bytes.resize(want);
-            qsizetype got = 0;
             while (got < want) {
                 const ssize_t n = ::pread(fd, bytes.data() + got, size_t(want - got), begin + got);
                 if (n < 0 && errno == EINTR) continue;

@@ -216,8 +216,7 @@ private:
             if (RegKey* parent = result_.root.find(path)) parent->removeSubkey(last);
             return;
         }
-        RegKey* key = &result_.root;
-        for (const QString& name : path) key = &key->addSubkey(name);
+        result_.root.addPath(path);
         keyPath_ = path;
         haveKey_ = true;
     }
@@ -345,6 +344,12 @@ RegKey* RegKey::find(const QStringList& path) {
     for (const QString& name : path)
         if (!(key = key->subkey(name))) return nullptr;
     return key;
+}
+
+RegKey& RegKey::addPath(const QStringList& path) {
+    RegKey* key = this;
+    for (const QString& name : path) key = &key->addSubkey(name);
+    return *key;
 }
 
 const RegKey* RegKey::find(const QStringList& path) const {

@@ -50,6 +50,8 @@ struct RegKey {
 
     // The key at `path` (names relative to this key); nullptr when one is missing.
     RegKey* find(const QStringList& path);
+    // The key at `path`, made where it is missing.
+    RegKey& addPath(const QStringList& path);
     const RegKey* find(const QStringList& path) const;
 
     bool operator==(const RegKey&) const = default;

@@ -15,6 +15,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ErrorReport.h"
+#include "platform/FileDescriptor.h"
 
 namespace corvina::registry {
 
@@ -39,20 +40,6 @@ FileId identify(const QString& path) {
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
     return identify(st);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 struct RootState {
     QString path;  // the file the tree was read from

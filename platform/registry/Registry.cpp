@@ -72,8 +72,7 @@ bool TRegistry::keyExists(const QString& key) const {
 bool TRegistry::createKey(const QString& key) {
     const auto path = splitPath(key);
     const bool created = path && registry::updateTree(root_, [&](RegKey& tree) {
-                             RegKey* at = &tree;
-                             for (const QString& name : *path) at = &at->addSubkey(name);
+                             tree.addPath(*path);
                              return true;
                          });
     if (!created) throw Error(QStringLiteral("Failed to create key %1").arg(key));
