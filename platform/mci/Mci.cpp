@@ -1,7 +1,10 @@
 #include "platform/mci/Mci.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -294,18 +297,34 @@ Outcome execute(std::string_view command) {
     return {};
 }
 
+// The log stays open while its variable names the same file: the player asks for the drive's
+// state a few times a second, and an open, seek, stat and close around each line cost more than
+// the line. Naming another file (or none) closes it.
 void writeLog(std::string_view command, unsigned result, std::string_view reply) {
+    static std::string openPath;
+    static int fd = -1;
     const char* path = std::getenv("CORVINA_MCI_LOG");
-    if (!path || !*path) return;
-    std::FILE* file = std::fopen(path, "a");
-    if (!file) return;
+    if (!path || !*path || openPath != path) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        openPath.clear();
+        if (!path || !*path) return;
+        fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd < 0) return;  // tried again with the next command
+        openPath = path;
+    }
     std::string line;
     for (char c : command) line += static_cast<unsigned char>(c) < 32 ? ' ' : c;
     line += '\t' + std::to_string(result) + '\t';
     for (char c : reply) line += static_cast<unsigned char>(c) < 32 ? ' ' : c;
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
+    // One write per line, so readers never see half of one.
+    for (std::size_t done = 0; done < line.size();) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        done += std::size_t(n);
+    }
 }
 
 }  // namespace

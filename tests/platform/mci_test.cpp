@@ -242,6 +242,32 @@ TEST_F(MciTest, LogObserverAndFilterSeeEachCommand) {
               "play nobody now\t263\t\n");
 }
 
+TEST_F(MciTest, LogFollowsItsVariable) {
+    // The log is kept open between commands: it must still go where the variable says, start
+    // again in a file put in place of the old one, and stop when the variable goes.
+    const QString first = QDir(test::scratchDir()).filePath("first.log");
+    const QString second = QDir(test::scratchDir()).filePath("second.log");
+    QFile::remove(first);
+    QFile::remove(second);
+    qputenv("CORVINA_MCI_LOG", first.toLocal8Bit());
+    send("status CorvinaCD mode");
+    qputenv("CORVINA_MCI_LOG", second.toLocal8Bit());
+    send("status CorvinaCD ready");
+    qunsetenv("CORVINA_MCI_LOG");
+    send("status CorvinaCD media present");
+    QFile::remove(first);
+    qputenv("CORVINA_MCI_LOG", first.toLocal8Bit());
+    send("status CorvinaCD time format");
+    qunsetenv("CORVINA_MCI_LOG");
+
+    const auto text = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    EXPECT_EQ(text(first), "status CorvinaCD time format\t0\ttmsf\n");
+    EXPECT_EQ(text(second), "status CorvinaCD ready\t0\ttrue\n");
+}
+
 TEST(DiscSerial, SumsPackedStartsAndLengthForShortDiscs) {
     cd::Toc toc;
     for (int start : {150, 15363, 32314, 46592, 63414, 80489}) toc.tracks.push_back({start});
