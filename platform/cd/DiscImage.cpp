@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QSysInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -50,8 +51,11 @@ struct ImageFile {
 
     // Playback thread only.
     std::unique_ptr<SNDFILE, SndCloser> sound;
+    std::unique_ptr<char[]> buffer;  // raw's, so it must outlive raw
     std::unique_ptr<std::FILE, FileCloser> raw;
-    long long next = -1;  // the sector a read without seeking gives (compressed files seek slowly)
+    // Where a read without seeking goes on: the sector of a sound file (compressed files seek
+    // slowly), the byte offset of a raw one.
+    long long next = -1;
     // The file's own tags (libsndfile's strings), as stored: FLAC's are UTF-8, WAV's whatever
     // the tagging program used.
     std::string title;
@@ -62,6 +66,7 @@ struct ImageFile {
     void close() {
         sound.reset();
         raw.reset();
+        buffer.reset();
         next = -1;
     }
 };
@@ -142,6 +147,12 @@ private:
         const QByteArray name = QFile::encodeName(file.path);
         if (file.binary) {
             file.raw.reset(std::fopen(name.constData(), "rb"));
+            // Sectors are read one after another: a buffer of about a third of a second of
+            // sound turns 75 reads a second into three.
+            // (The library takes a size only with a buffer of ours.)
+            constexpr std::size_t kBuffer = 64 * 1024;
+            file.buffer.reset(new char[kBuffer]);
+            if (file.raw) std::setvbuf(file.raw.get(), file.buffer.get(), _IOFBF, kBuffer);
         } else if (const Sndfile* lib = sndfile()) {
             SF_INFO info{};
             file.sound.reset(lib->sf_open(name.constData(), SFM_READ, &info));
@@ -183,17 +194,25 @@ private:
         auto run = std::find_if(file.runs.rbegin(), file.runs.rend(),
                                 [&](const ByteRun& r) { return r.first <= sector; });
         if (run == file.runs.rend() || run->bytes != kRawSector) return true;
-        unsigned char bytes[kRawSector] = {};
         const long long offset = run->offset + (sector - run->first) * run->bytes;
-        if (fseeko(file.raw.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+        // The next sector of the file needs no seek, which would ask the system where the file
+        // stands even when the sector is already in the buffer.
+        if (offset != file.next &&
+            fseeko(file.raw.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
+            file.next = -1;
+            return false;
+        }
         const std::size_t want =
             file.end < 0 ? kRawSector
                          : std::size_t(std::clamp<long long>(file.end - offset, 0, kRawSector));
+        // Read straight into the samples (silence already), then put each in this machine's order.
+        auto* bytes = reinterpret_cast<unsigned char*>(out);
         const std::size_t got = std::fread(bytes, 1, want, file.raw.get());
+        file.next = got == kRawSector ? offset + kRawSector : -1;
         if (got < want && std::ferror(file.raw.get())) return false;
-        const int lo = file.bigEndian ? 1 : 0;
-        for (int i = 0; i < 2 * kSamplesPerSector; ++i) {
-            out[i] = static_cast<std::int16_t>(bytes[2 * i + lo] | bytes[2 * i + 1 - lo] << 8);
+        const bool bigEndianMachine = QSysInfo::ByteOrder == QSysInfo::BigEndian;
+        if (file.bigEndian != bigEndianMachine) {
+            for (int i = 0; i < 2 * kSamplesPerSector; ++i) std::swap(bytes[2 * i], bytes[2 * i + 1]);
         }
         return true;
     }

@@ -141,11 +141,18 @@ long long PlaybackEngine::sectorsWritten() const {
 }
 
 void PlaybackEngine::writeUnlocked(Sector& sector, bool left, bool right) {
-    for (std::size_t i = 0; i + 1 < sector.samples.size(); i += 2) {
-        if (!left) sector.samples[i] = 0;
-        if (!right) sector.samples[i + 1] = 0;
+    if (!left || !right) {
+        for (std::size_t i = 0; i + 1 < sector.samples.size(); i += 2) {
+            if (!left) sector.samples[i] = 0;
+            if (!right) sector.samples[i + 1] = 0;
+        }
     }
     output_.write(sector.samples.data(), kSamplesPerSector);
+}
+
+void PlaybackEngine::recycleLocked(Sector&& sector) {
+    // Enough for one wake's batch: sectors are read about as fast as they are written.
+    if (spare_.size() < 8) spare_.push_back(std::move(sector.samples));
 }
 
 bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
@@ -158,6 +165,7 @@ bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
         writeUnlocked(sector, left, right);
         lock.lock();
         ++written_;
+        recycleLocked(std::move(sector));
         return true;
     }
     if (!playing_ && dropPending_) {
@@ -191,10 +199,17 @@ bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
         writeUnlocked(sector, left, right);
         lock.lock();
         ++written_;
+        recycleLocked(std::move(sector));
         return true;
     }
     if (nextRead_ < endFrame_ && ahead_.size() < kReadAhead) {
-        Sector sector{nextRead_++, std::vector<std::int16_t>(2 * kSamplesPerSector)};
+        Sector sector{nextRead_++, {}};
+        if (spare_.empty()) {
+            sector.samples.resize(2 * kSamplesPerSector);
+        } else {
+            sector.samples = std::move(spare_.back());
+            spare_.pop_back();
+        }
         const std::shared_ptr<DiscSource> disc = disc_;  // may be replaced while reading
         lock.unlock();
         if (!disc->readSector(sector.frame, sector.samples.data())) {

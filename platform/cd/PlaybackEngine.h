@@ -71,6 +71,8 @@ private:
     std::chrono::nanoseconds untilDueLocked() const;
     // Silences the channels that are off and hands the sector to the output (without the lock).
     void writeUnlocked(Sector& sector, bool left, bool right);
+    // Keeps a written sector's buffer for a later read.
+    void recycleLocked(Sector&& sector);
     // One piece of work; false when nothing is due. Releases the lock around I/O.
     bool stepLocked(std::unique_lock<std::mutex>& lock);
     void run();
@@ -94,6 +96,7 @@ private:
     int nextRead_ = 0;
     std::deque<Sector> ahead_;
     std::deque<Sector> played_;  // passed by the clock before an interruption, still to write
+    std::vector<std::vector<std::int16_t>> spare_;  // buffers of written sectors
     long long written_ = 0;
     long long writtenAtRestart_ = 0;  // written_ at the last play, stop or seek
     std::thread thread_;
