@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/ErrorReport.h"
+#include "platform/shell/WindowPixels.h"
 
 namespace {
 
@@ -165,6 +166,20 @@ bool TScrollingText::presentFrame() {
     if (area.isEmpty() || !QRect(QPoint(0, 0), store->size()).contains(area)) return false;
     ensureBuilt();
     if (frame_.isNull()) return false;
+    if (handle->devicePixelRatio() == 1.0) {
+        // Cheaper still: the frame goes to the window on the display by itself, and the store
+        // gets it when the window is next exposed (the filter below asks for that repaint).
+        for (int y = 0; y < frame_.height(); ++y)
+            composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
+        if (corvina::shell::putOnWindow(handle, area.topLeft(), frame_)) {
+            if (exposures_ != handle) {
+                if (exposures_) exposures_->removeEventFilter(this);
+                handle->installEventFilter(this);
+                exposures_ = handle;
+            }
+            return true;
+        }
+    }
     store->beginPaint(area);
     QPaintDevice* device = store->paintDevice();
     auto* image = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device)
@@ -185,6 +200,13 @@ bool TScrollingText::presentFrame() {
     store->endPaint();
     store->flush(area, handle);
     return device != nullptr;
+}
+
+bool TScrollingText::eventFilter(QObject* watched, QEvent* event) {
+    // Seen before the window handles the exposure: the repaint asked for here goes out with it,
+    // so the exposed window shows the frame now on screen rather than the store's older one.
+    if (watched == exposures_ && event->type() == QEvent::Expose) update();
+    return TGraphicControl::eventFilter(watched, event);
 }
 
 void TScrollingText::fontChanged() {

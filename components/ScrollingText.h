@@ -17,10 +17,13 @@
 // Owners that apply stored properties call `Loaded()` once afterwards (it places the text at its
 // starting point). UI thread only.
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include "components/GraphicControl.h"
+
+class QWindow;
 
 enum TTextDirection : quint8 { tdLeftToRight, tdRightToLeft };
 
@@ -85,6 +88,7 @@ public:
     static QColor fadeColor(int k, int n, const QColor& from, const QColor& to);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paint(QPainter& painter) override;
     void fontChanged() override;
     void resizeEvent(QResizeEvent* event) override;
@@ -98,8 +102,9 @@ private:
     void startPosition();
     // Row y of the current frame into `out` (width() pixels).
     void composeRow(int y, QRgb* out) const;
-    // Puts the current frame straight into the window's backing store and flushes that
-    // rectangle; false where that cannot stand in for a repaint.
+    // Puts the current frame straight onto the window on the display, or else into the
+    // window's backing store and flushes that rectangle; false where neither can stand in for
+    // a repaint.
     bool presentFrame();
     bool uncovered() const;
 
@@ -119,4 +124,5 @@ private:
     TTextDirection textDirection_ = tdLeftToRight;
     int pixelJump_ = 1;
     bool visible_ = true;
+    QPointer<QWindow> exposures_;  // the window whose exposures repaint the control
 };
