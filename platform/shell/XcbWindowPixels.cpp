@@ -2,6 +2,7 @@
 #include <xcb/xcb.h>
 
 #include <QImage>
+#include <QPointer>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
@@ -63,12 +64,23 @@ Target* targetFor(xcb_connection_t* connection, xcb_window_t window) {
     return &t;
 }
 
+// The application's connection to the X server, if it has one. Asked once per application
+// object: the toolkit finds the interface by comparing type names.
+xcb_connection_t* connectionOf(QGuiApplication* app) {
+    static QPointer<QGuiApplication> asked;  // null again once that object is gone
+    static xcb_connection_t* connection = nullptr;
+    if (!asked || app != asked) {
+        const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        connection = x11 ? x11->connection() : nullptr;
+        asked = app;
+    }
+    return connection;
+}
+
 }  // namespace
 
 bool putOnWindow(QWindow* window, QPoint at, const QImage& image) {
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = connectionOf(qGuiApp);
     if (!connection || !window || !window->handle() || image.isNull() ||
         image.format() != QImage::Format_RGB32 || image.bytesPerLine() != image.width() * 4)
         return false;
