@@ -154,9 +154,10 @@ bool TScrollingText::presentFrame() {
     // A marquee frame is a few thousand pixels; the widget repaint around it (region bookkeeping,
     // a painter on the backing store, the paint event, the flush) costs many times that, twenty
     // times a second for as long as the player runs. Where nothing else can show in the control's
-    // rectangle, the frame goes into the backing store's pixels and that rectangle is flushed.
-    // Everywhere else, and until the window's first paint has sized its backing store, the
-    // ordinary repaint does it; an exposure still repaints through the paint event.
+    // rectangle, the frame goes straight onto the window on the display, or failing that into
+    // the backing store's pixels, and that rectangle is flushed. Everywhere else, and until the
+    // window's first paint has sized its backing store, the ordinary repaint does it; an
+    // exposure still repaints through the paint event.
     if (!isVisible()) return false;
     QWidget* top = window();
     QWindow* handle = top->windowHandle();
@@ -167,8 +168,8 @@ bool TScrollingText::presentFrame() {
     ensureBuilt();
     if (frame_.isNull()) return false;
     if (handle->devicePixelRatio() == 1.0) {
-        // Cheaper still: the frame goes to the window on the display by itself, and the store
-        // gets it when the window is next exposed (the filter below asks for that repaint).
+        // The store gets this frame when the window is next exposed (the filter below asks for
+        // that repaint); until then it keeps an older one, which nothing shows.
         for (int y = 0; y < frame_.height(); ++y)
             composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
         if (corvina::shell::putOnWindow(handle, area.topLeft(), frame_)) {

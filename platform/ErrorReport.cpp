@@ -101,9 +101,9 @@ ErrorSink setErrorSink(ErrorSink newSink) {
     return previous;
 }
 
-void runHandler(const std::function<void()>& handler) {
+void reportCaughtException() {
     try {
-        handler();
+        throw;
     } catch (const Error& e) {
         reportError(e.message());
     } catch (const std::exception& e) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace corvina {
 
@@ -39,8 +40,20 @@ void showNotice(const QString& message);
 // Replaces the notice box (tests); an empty function restores it. Returns the previous sink.
 ErrorSink setNoticeSink(ErrorSink sink);
 
-// Runs `handler`; any exception it throws is reported and swallowed.
-void runHandler(const std::function<void()>& handler);
+// Reports the exception being handled (a corvina::Error or a std::exception) and swallows it;
+// any other exception goes on. Only inside a catch block.
+void reportCaughtException();
+
+// Runs `handler`; any exception it throws is reported and swallowed. (A template: every event
+// the application delivers passes through here, and a std::function of it would allocate.)
+template <typename Handler>
+void runHandler(Handler&& handler) {
+    try {
+        std::forward<Handler>(handler)();
+    } catch (...) {
+        reportCaughtException();
+    }
+}
 
 // Wraps a handler so that it can be connected to a signal directly.
 inline std::function<void()> guarded(std::function<void()> handler) {
