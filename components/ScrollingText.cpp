@@ -170,8 +170,7 @@ bool TScrollingText::presentFrame() {
     if (handle->devicePixelRatio() == 1.0) {
         // The store gets this frame when the window is next exposed (the filter below asks for
         // that repaint); until then it keeps an older one, which nothing shows.
-        for (int y = 0; y < frame_.height(); ++y)
-            composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
+        composeFrame();
         if (corvina::shell::putOnWindow(handle, area.topLeft(), frame_)) {
             if (exposures_ != handle) {
                 if (exposures_) exposures_->removeEventFilter(this);
@@ -296,10 +295,14 @@ void TScrollingText::composeRow(int y, QRgb* out) const {
     for (int x = std::max(first, last); x < w; ++x) out[x] = back_;
 }
 
+void TScrollingText::composeFrame() const {
+    for (int y = 0; y < frame_.height(); ++y)
+        composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
+}
+
 void TScrollingText::paint(QPainter& painter) {
     ensureBuilt();
     if (frame_.isNull()) return;
-    for (int y = 0; y < frame_.height(); ++y)
-        composeRow(y, reinterpret_cast<QRgb*>(frame_.scanLine(y)));
+    composeFrame();
     painter.drawImage(0, 0, frame_);
 }

@@ -102,6 +102,8 @@ private:
     void startPosition();
     // Row y of the current frame into `out` (width() pixels).
     void composeRow(int y, QRgb* out) const;
+    // The current frame into the frame buffer.
+    void composeFrame() const;
     // Puts the current frame straight onto the window on the display, or else into the
     // window's backing store and flushes that rectangle; false where neither can stand in for
     // a repaint.

@@ -20,9 +20,8 @@ namespace {
 struct Target {
     xcb_connection_t* connection = nullptr;
     xcb_window_t window = 0;
-    xcb_gcontext_t gc = 0;
+    xcb_gcontext_t gc = 0;  // none: the window's pixels cannot take the image's rows
     uint8_t depth = 0;
-    bool usable = false;
 };
 
 Target& target() {
@@ -48,9 +47,9 @@ bool takesImageRows(xcb_connection_t* connection, uint8_t depth) {
 
 Target* targetFor(xcb_connection_t* connection, xcb_window_t window) {
     Target& t = target();
-    if (t.connection == connection && t.window == window) return t.usable ? &t : nullptr;
+    if (t.connection == connection && t.window == window) return t.gc ? &t : nullptr;
     if (t.gc && t.connection == connection) xcb_free_gc(connection, t.gc);
-    t = Target{connection, window, 0, 0, false};
+    t = Target{connection, window, 0, 0};
     // Once per window: a round trip for its depth.
     const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr),
@@ -60,7 +59,6 @@ Target* targetFor(xcb_connection_t* connection, xcb_window_t window) {
     const uint32_t noExposures = 0;
     xcb_create_gc(connection, t.gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     t.depth = geometry->depth;
-    t.usable = true;
     return &t;
 }
 
