@@ -2,9 +2,10 @@
 
 namespace corvina::cd {
 
-int Toc::trackLength(int n) const {
+int Toc::trackEnd(int n) const {
     const int end = n < trackCount() ? trackStart(n + 1) : leadOut;
-    return end - trackStart(n);
+    if (firstSessionEnd > trackStart(n) && firstSessionEnd < end) return firstSessionEnd;
+    return end;
 }
 
 int Toc::trackAt(int frame) const {

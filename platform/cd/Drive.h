@@ -20,19 +20,27 @@ constexpr int kFramesPerSecond = 75;
 constexpr int kLeadInFrames = 150;
 
 struct TocTrack {
-    int start = 0;      // absolute frame of the track's first sector
-    bool audio = true;  // false for a data track (still counted as a track)
+    int start = 0;             // absolute frame of the track's first sector
+    bool audio = true;         // false for a data track (still counted as a track)
+    bool preemphasis = false;  // mastered with pre-emphasis (50/15 us): played de-emphasised
 };
 
 struct Toc {
     std::vector<TocTrack> tracks;  // track n is tracks[n - 1]
     int leadOut = 0;               // absolute frame just past the last track
+    // On a disc of two sessions (an enhanced CD: audio, then a data session), the frame just
+    // past the first session's last sector; 0 on a disc of one session. The gap between the
+    // sessions belongs to no track.
+    int firstSessionEnd = 0;
 
     int trackCount() const { return static_cast<int>(tracks.size()); }
     // First frame of track n (1-based; n must exist).
     int trackStart(int n) const { return tracks[static_cast<std::size_t>(n - 1)].start; }
-    // Frames of track n up to the next track's start (the lead-out for the last one).
-    int trackLength(int n) const;
+    // The frame just past track n: the next track's start, the first session's end for that
+    // session's last track, the lead-out for the last one.
+    int trackEnd(int n) const;
+    // Frames of track n, from its start to its end.
+    int trackLength(int n) const { return trackEnd(n) - trackStart(n); }
     // The track holding `frame`: the last one starting at or before it (1 before track 1,
     // the last track at or past the lead-out). 0 for a TOC without tracks.
     int trackAt(int frame) const;
