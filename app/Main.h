@@ -12,6 +12,10 @@
 
 #include "app/CdDevice.h"
 
+namespace corvina::cd {
+struct DriveChanges;
+}
+
 class TAudioMixer;
 class TFlatHint;
 class TImage;
@@ -193,6 +197,12 @@ public:
     // remembered for the next start, and the tick run at once starts playing it. Throws
     // corvina::Error, changing nothing, when the rip cannot be played (MainDrop.cpp).
     void InsertRip(const QString& path);
+
+    // Drives plugged in (or back) while the player runs (MainDrives.cpp): a new drive becomes
+    // the default when the player had no real drive (the demo disc or an empty virtual drive),
+    // and a default drive that comes back, or becomes the default, plays its disc as one put in
+    // through the player's tray does.
+    void DrivesChanged(const corvina::cd::DriveChanges& changes);
 
     // Gives the window the region of a rounded rectangle from (0, 0) to (width + 1, height + 1)
     // with corner ellipses of `ellipse` x `ellipse` pixels (0: a plain rectangle).

@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
+#include "app/MainDrives.h"
 #include "app/MainMpris.h"
 #include "app/SingleInstance.h"
 #include "platform/ErrorReport.h"
@@ -28,6 +29,7 @@ int main(int, char** argv) {
 
     TFormMain form;
     const std::shared_ptr<void> mediaControls = corvina::startMediaControls(form);
+    const std::shared_ptr<void> driveWatch = corvina::startDriveWatch(form);
     QObject::connect(&instance, &corvina::SingleInstance::activationRequested, &form,
                      [&form] { corvina::runHandler([&form] { form.WMActivateInstance(); }); });
     if (form.ShowMainForm) {

@@ -1,11 +1,44 @@
 #include "platform/cd/Drive.h"
 
+#include <algorithm>
+
 namespace corvina::cd {
 
 int Toc::trackEnd(int n) const {
     const int end = n < trackCount() ? trackStart(n + 1) : leadOut;
     if (firstSessionEnd > trackStart(n) && firstSessionEnd < end) return firstSessionEnd;
     return end;
+}
+
+int Toc::playableFrom(int frame) const {
+    for (int n = std::max(trackAt(frame), 1); n <= trackCount(); ++n) {
+        if (!tracks[static_cast<std::size_t>(n - 1)].audio) continue;
+        const int from = std::max(frame, trackStart(n));
+        if (from < trackEnd(n)) return from;
+    }
+    return -1;
+}
+
+int Toc::audioRunEnd(int frame) const {
+    // Nothing runs on from a data track or from between an enhanced CD's sessions.
+    if (tracks.empty() || frame < firstFrame() || frame >= leadOut) return frame;
+    if (!tracks[static_cast<std::size_t>(trackAt(frame) - 1)].audio) return frame;
+    if (firstSessionEnd > 0 && frame >= firstSessionEnd) return frame;
+    int end = leadOut;
+    if (firstSessionEnd > frame) end = std::min(end, firstSessionEnd);
+    for (const TocTrack& track : tracks)
+        if (!track.audio && track.start > frame) end = std::min(end, track.start);
+    return end;
+}
+
+bool Toc::trimToAudio(int& from, int& to) const {
+    const int start = playableFrom(from);
+    if (start < 0) return false;
+    const int end = std::min(to, audioRunEnd(start));
+    if (start >= end) return false;
+    from = start;
+    to = end;
+    return true;
 }
 
 int Toc::trackAt(int frame) const {

@@ -3,8 +3,8 @@
 //
 // Addresses are absolute CD frames (1/75 s) counted from the start of the disc, lead-in
 // included: on a pressed disc track 1 starts at frame 150 (00:02:00). Backends: `VirtualDrive`
-// (disc images, CD rips and the built-in demo disc), `CdioDrive` (a real drive through libcdio)
-// and `FakeDrive` (scripted, for tests).
+// (disc images, CD rips and the built-in demo disc), `RealDrive` (a real drive through libcdio,
+// or the model of one) and `FakeDrive` (scripted, for tests).
 //
 // Threading: every method is called from the UI thread and returns promptly. A backend that
 // waits on hardware or streams audio does so on a thread of its own, behind its own lock.
@@ -44,6 +44,13 @@ struct Toc {
     // The track holding `frame`: the last one starting at or before it (1 before track 1,
     // the last track at or past the lead-out). 0 for a TOC without tracks.
     int trackAt(int frame) const;
+    // Audio only ever plays from audio tracks: the first audio frame at or after `frame` (-1
+    // when no audio follows), and the frame just past the audio that runs on from `frame` (the
+    // next data track's start, the first session's end or the lead-out).
+    int playableFrom(int frame) const;
+    int audioRunEnd(int frame) const;
+    // Trims a play of [from, to) to that audio; false (nothing changed) when none is left.
+    bool trimToAudio(int& from, int& to) const;
     // The first frame that can be played, and the frames from there to the lead-out.
     int firstFrame() const { return tracks.empty() ? leadOut : tracks.front().start; }
     int discLength() const { return leadOut - firstFrame(); }
@@ -90,6 +97,9 @@ public:
 
     // CD-TEXT of the disc in the drive, for the title database; nullopt when there is none.
     virtual std::optional<CdText> cdText() const { return std::nullopt; }
+
+    // The drive's device went away (an unplugged drive): it answers as an empty drive for good.
+    virtual bool gone() const { return false; }
 };
 
 // The volume serial of an audio disc as the platform's volume query reports it: the sum of the

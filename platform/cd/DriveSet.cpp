@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/cd/LateDrive.h"
 #include "platform/cd/Probe.h"
 #include "platform/cd/VirtualDrive.h"
 
@@ -53,6 +54,32 @@ void DriveSet::makeDefault(Drive* drive) {
     if (slot == drives_.end() || slot == drives_.begin()) return;
     drives_.front().drive->stop();
     std::rotate(drives_.begin(), slot, slot + 1);
+}
+
+DriveChanges DriveSet::refresh(const ProbeParts& parts) {
+    DriveChanges changes;
+    const std::vector<std::string> devices = parts.listDevices();
+    auto listed = [&](const std::string& device) {
+        return std::find(devices.begin(), devices.end(), device) != devices.end();
+    };
+    std::vector<std::string> known;
+    for (const auto& slot : drives_) {
+        auto* late = dynamic_cast<LateDrive*>(slot.drive.get());
+        if (!late || late->device().empty()) continue;
+        known.push_back(late->device());
+        if (late->gone() && listed(late->device())) {
+            late->remake();
+            changes.back.push_back(late);
+        }
+    }
+    for (const std::string& device : devices) {
+        if (std::find(known.begin(), known.end(), device) != known.end()) continue;
+        char16_t letter = u'D';
+        for (const auto& slot : drives_) letter = std::max(letter, char16_t(slot.letter.unicode() + 1));
+        drives_.push_back({QChar(letter), lateDrive(parts, device)});
+        changes.joined.push_back(drives_.back().drive.get());
+    }
+    return changes;
 }
 
 std::optional<std::uint32_t> volumeSerial(const QString& root) {

@@ -20,7 +20,15 @@
 namespace corvina::cd {
 
 class VirtualDrive;
+struct ProbeParts;
 
+// What a look at the machine's devices found (DriveSet::refresh).
+struct DriveChanges {
+    std::vector<Drive*> joined;  // drives of devices that were not there before
+    std::vector<Drive*> back;    // drives whose device had gone and is there again
+
+    bool any() const { return !joined.empty() || !back.empty(); }
+};
 struct DriveSlot {
     QChar letter;  // 'D', 'E', ...
     std::unique_ptr<Drive> drive;
@@ -40,6 +48,10 @@ public:
     // Makes `drive` (one of the set's) the default: it moves to the front of the list with its
     // letter, and the drive that was the default stops playing. "open cdaudio" aliases follow.
     void makeDefault(Drive* drive);
+    // Drives that come and go while the player runs: a listed device that no drive stands for
+    // joins the set with the next free letter; a drive whose device went away and is listed
+    // again is made again. Cheap when nothing changed (the list is the kernel's).
+    DriveChanges refresh(const ProbeParts& parts);
 
 private:
     static DriveSet& storage();

@@ -2,10 +2,15 @@
 
 namespace corvina::cd {
 
-LateDrive::LateDrive(QString description, std::function<std::unique_ptr<Drive>()> make)
-    : description_(std::move(description)) {
-    thread_ = std::thread([this, make = std::move(make)] {
-        std::unique_ptr<Drive> drive = make();
+LateDrive::LateDrive(QString description, std::function<std::unique_ptr<Drive>()> make,
+                     std::string device)
+    : description_(std::move(description)), make_(std::move(make)), device_(std::move(device)) {
+    start();
+}
+
+void LateDrive::start() {
+    thread_ = std::thread([this] {
+        std::unique_ptr<Drive> drive = make_();
         {
             std::lock_guard lock(mutex_);
             drive_ = std::move(drive);
@@ -18,6 +23,26 @@ LateDrive::LateDrive(QString description, std::function<std::unique_ptr<Drive>()
 LateDrive::~LateDrive() {
     // A drive still being opened is waited for: the backend's handle must not be left behind.
     thread_.join();
+}
+
+bool LateDrive::gone() const {
+    Drive* drive = ready();
+    return drive && drive->gone();
+}
+
+void LateDrive::remake() {
+    if (!gone()) return;
+    thread_.join();  // done: the backend was made
+    std::unique_ptr<Drive> old;
+    {
+        std::lock_guard lock(mutex_);
+        old = std::move(drive_);
+        done_ = false;
+    }
+    old.reset();
+    applied_ = false;
+    doorRequest_.reset();
+    start();
 }
 
 Drive* LateDrive::ready() const {
@@ -85,8 +110,9 @@ bool LateDrive::isPlaying() const {
 }
 
 void LateDrive::setChannels(bool left, bool right) {
-    if (Drive* drive = live()) return drive->setChannels(left, right);
+    // Kept for a backend made again later (a drive plugged back in).
     channels_ = std::make_pair(left, right);
+    if (Drive* drive = live()) drive->setChannels(left, right);
 }
 
 std::optional<CdText> LateDrive::cdText() const {

@@ -20,13 +20,20 @@ namespace corvina::cd {
 class LateDrive : public Drive {
 public:
     // `make` runs on the drive's own thread and may block; it may return null (no drive).
-    LateDrive(QString description, std::function<std::unique_ptr<Drive>()> make);
+    // `device` names what the backend drives (a device node), for the drive list's watch.
+    LateDrive(QString description, std::function<std::unique_ptr<Drive>()> make,
+              std::string device = {});
     ~LateDrive() override;
 
     // The backend, once made (nullptr before).
     Drive* ready() const;
     // Waits until the backend is made (tests and benchmarks).
     void waitReady() const;
+    const std::string& device() const { return device_; }
+    // The backend's device went away (it answers as an empty drive until made again).
+    bool gone() const override;
+    // Makes the backend again, as at first (the device is back). Only once it is gone.
+    void remake();
 
     QString description() const override;
     bool isDoorOpen() const override;
@@ -43,8 +50,11 @@ public:
 private:
     // The backend with the requests made before it was ready applied; nullptr before.
     Drive* live() const;
+    void start();
 
     QString description_;
+    std::function<std::unique_ptr<Drive>()> make_;
+    std::string device_;
     mutable std::mutex mutex_;
     mutable std::condition_variable made_;
     bool done_ = false;

@@ -13,6 +13,16 @@ constexpr int kMostBehind = kFramesPerSecond;
 // sector after a play or seek goes out alone, so sound starts at once.
 constexpr int kDeviceBatch = 3;
 constexpr int kPacedBatch = 6;
+// A sector a reading-ahead source has not delivered this long after the clock reached it
+// plays as silence.
+constexpr int kLateGrace = 3;
+
+// Where a disc in the drive waits: its first audio track (a mixed-mode disc's data track 1
+// never plays).
+int firstPlayable(const Toc& toc) {
+    const int frame = toc.playableFrom(toc.firstFrame());
+    return frame < 0 ? toc.firstFrame() : frame;
+}
 
 class SteadyClock : public Clock {
 public:
@@ -22,6 +32,10 @@ public:
 };
 
 }  // namespace
+
+void Clock::sleepFor(std::chrono::nanoseconds time) const {
+    std::this_thread::sleep_for(time);
+}
 
 const Clock& Clock::system() {
     static const SteadyClock clock;
@@ -33,7 +47,8 @@ PlaybackEngine::PlaybackEngine(std::shared_ptr<DiscSource> disc, audio::AudioOut
     : disc_(std::move(disc)),
       output_(output),
       clock_(clock),
-      position_(disc_ ? disc_->toc().firstFrame() : kLeadInFrames) {
+      position_(disc_ ? firstPlayable(disc_->toc()) : kLeadInFrames) {
+    if (disc_) disc_->setWaker([this] { wakeFromSource(); });
     if (threaded) thread_ = std::thread([this] { run(); });
 }
 
@@ -41,12 +56,23 @@ PlaybackEngine::~PlaybackEngine() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
+        ++events_;
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    if (disc_) disc_->setWaker({});
+}
+
+void PlaybackEngine::wakeFromSource() {
+    {
+        std::lock_guard lock(mutex_);
+        ++events_;
+    }
+    wake_.notify_all();
 }
 
 int PlaybackEngine::clockFrameLocked() const {
+    if (frozen_) return startFrame_;
     const long long elapsed = (clock_.now() - startTime_).count();
     const long long frames = elapsed <= 0 ? 0 : elapsed * kFramesPerSecond / 1'000'000'000;
     return static_cast<int>(std::min<long long>(startFrame_ + frames, endFrame_));
@@ -65,6 +91,9 @@ void PlaybackEngine::keepPlayedLocked() {
 
 void PlaybackEngine::restartLocked() {
     ++generation_;
+    ++events_;
+    frozen_ = false;
+    starting_ = false;
     writtenAtRestart_ = written_;
     ahead_.clear();
     nextRead_ = startFrame_;
@@ -72,14 +101,21 @@ void PlaybackEngine::restartLocked() {
 }
 
 void PlaybackEngine::setDisc(std::shared_ptr<DiscSource> disc) {
+    std::shared_ptr<DiscSource> old;
     {
         std::lock_guard lock(mutex_);
         restartLocked();
         playing_ = false;
-        disc_ = std::move(disc);
-        position_ = disc_ ? disc_->toc().firstFrame() : kLeadInFrames;
+        old = std::exchange(disc_, disc);
+        position_ = disc_ ? firstPlayable(disc_->toc()) : kLeadInFrames;
     }
     wake_.notify_all();
+    // Outside the lock: a source's thread may be calling the waker, which takes it.
+    if (old && old != disc) {
+        old->setWaker({});
+        old->release();
+    }
+    if (disc && old != disc) disc->setWaker([this] { wakeFromSource(); });
 }
 
 void PlaybackEngine::play(int from, int to) {
@@ -92,11 +128,13 @@ void PlaybackEngine::play(int from, int to) {
         endFrame_ = to;
         startTime_ = clock_.now();
         restartLocked();
+        starting_ = true;
     }
     wake_.notify_all();
 }
 
 void PlaybackEngine::stop() {
+    std::shared_ptr<DiscSource> disc;
     {
         std::lock_guard lock(mutex_);
         if (!playing_) return;
@@ -104,8 +142,10 @@ void PlaybackEngine::stop() {
         position_ = clockFrameLocked();
         playing_ = false;
         restartLocked();
+        disc = disc_;
     }
     wake_.notify_all();
+    if (disc) disc->release();
 }
 
 void PlaybackEngine::seek(int frame) {
@@ -115,6 +155,7 @@ void PlaybackEngine::seek(int frame) {
         if (playing_) restartLocked();
         playing_ = false;
         position_ = frame;
+        ++events_;
     }
     wake_.notify_all();
 }
@@ -203,7 +244,7 @@ bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
         return true;
     }
     if (nextRead_ < endFrame_ && ahead_.size() < kReadAhead) {
-        Sector sector{nextRead_++, {}};
+        Sector sector{nextRead_, {}};
         if (spare_.empty()) {
             sector.samples.resize(2 * kSamplesPerSector);
         } else {
@@ -211,13 +252,41 @@ bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
             spare_.pop_back();
         }
         const std::shared_ptr<DiscSource> disc = disc_;  // may be replaced while reading
+        const unsigned events = events_;
         lock.unlock();
-        if (!disc->readSector(sector.frame, sector.samples.data())) {
+        const DiscSource::Sector state = disc->fetchSector(sector.frame, sector.samples.data());
+        if (state == DiscSource::Sector::Silent) {
             std::fill(sector.samples.begin(), sector.samples.end(), 0);
         }
         lock.lock();
-        if (generation == generation_) ahead_.push_back(std::move(sector));
-        return true;
+        if (generation != generation_) return true;
+        if (state != DiscSource::Sector::Later) {
+            ++nextRead_;
+            if (frozen_) {
+                // The drive has the first sound: the clock starts now.
+                frozen_ = false;
+                startTime_ = clock_.now();
+            }
+            starting_ = false;
+            ahead_.push_back(std::move(sector));
+            return true;
+        }
+        recycleLocked(std::move(sector));
+        if (starting_) {
+            // Nothing has come since play: the position waits for the drive.
+            if (!frozen_) {
+                frozen_ = true;
+                startFrame_ = nextRead_;
+            }
+        } else if (ahead_.empty() && nextRead_ + kLateGrace <= clock) {
+            // The drive is behind: what it has not delivered by now plays as silence, and the
+            // sound goes on with the clock.
+            Sector silence{nextRead_++, std::vector<std::int16_t>(2 * kSamplesPerSector, 0)};
+            ahead_.push_back(std::move(silence));
+            return true;
+        }
+        waitingFor_ = nextRead_;
+        return events != events_;  // something came while asking: ask again
     }
     if (clock >= endFrame_ && ahead_.empty()) {
         playing_ = false;
@@ -235,8 +304,21 @@ void PlaybackEngine::pump() {
 
 std::chrono::nanoseconds PlaybackEngine::untilDueLocked() const {
     // Called when nothing is due: the read-ahead is full (or the disc read to its end) and the
-    // first sector waiting is not yet wanted by the output.
+    // first sector waiting is not yet wanted by the output; or the source has not delivered the
+    // next sector yet (it wakes the thread when it does).
+    if (frozen_) return std::chrono::seconds(1);
     const int lead = output_.leadSectors();
+    if (ahead_.empty() && waitingFor_ == nextRead_ && nextRead_ < endFrame_) {
+        const auto late = startTime_ + std::chrono::nanoseconds(
+                                           (static_cast<long long>(nextRead_ + kLateGrace -
+                                                                   startFrame_) *
+                                                1'000'000'000 +
+                                            kFramesPerSecond - 1) /
+                                           kFramesPerSecond);
+        return std::clamp<std::chrono::nanoseconds>(late - clock_.now(),
+                                                    std::chrono::milliseconds(1),
+                                                    std::chrono::seconds(1));
+    }
     const int batch = written_ == writtenAtRestart_ ? 1
                       : lead > 0                     ? std::clamp(lead / 2, 1, kDeviceBatch)
                                                      : kPacedBatch;
@@ -255,10 +337,12 @@ void PlaybackEngine::run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (stepLocked(lock)) continue;
+        const unsigned seen = events_;
+        const auto woken = [&] { return events_ != seen; };
         if (playing_) {
-            wake_.wait_for(lock, untilDueLocked());
+            wake_.wait_for(lock, untilDueLocked(), woken);
         } else {
-            wake_.wait(lock);
+            wake_.wait(lock, woken);
         }
     }
 }

@@ -30,6 +30,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual std::chrono::nanoseconds now() const = 0;
+    // Lets `time` pass on this clock: a drive that is busy for that long (a model of one; the
+    // system's clock sleeps).
+    virtual void sleepFor(std::chrono::nanoseconds time) const;
     static const Clock& system();  // std::chrono::steady_clock
 };
 
@@ -50,6 +53,9 @@ public:
     void stop();
     // Moves the position, stopped.
     void seek(int frame);
+    // A source that reads ahead on its own thread may not have a sector yet: the position then
+    // waits at the start of a play until the first sector comes (a drive spinning up), and
+    // later sectors that come too late play as silence while the clock runs on.
     int position() const;
     bool isPlaying() const;
     void setChannels(bool left, bool right);
@@ -65,6 +71,8 @@ private:
         std::vector<std::int16_t> samples;
     };
     int clockFrameLocked() const;
+    // Wakes the playback thread: the source's waker (takes the lock).
+    void wakeFromSource();
     void keepPlayedLocked();
     void restartLocked();
     // How long the thread may sleep before the output wants its next sectors.
@@ -92,6 +100,10 @@ private:
     bool left_ = true;
     bool right_ = true;
     unsigned generation_ = 0;  // bumped by every play, stop and seek
+    unsigned events_ = 0;      // bumped by everything that wakes the thread
+    bool starting_ = false;    // playing, and no sector has come since play
+    bool frozen_ = false;      // the clock waits at startFrame_ for the first sector
+    int waitingFor_ = -1;      // the frame the source answered Later for
     bool dropPending_ = false;
     int nextRead_ = 0;
     std::deque<Sector> ahead_;

@@ -1,19 +1,20 @@
 #include "platform/cd/Probe.h"
 
-#include <cdio/cdio.h>
-#include <cdio/logging.h>
-
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/ErrorReport.h"
-#include "platform/cd/CdioDrive.h"
 #include "platform/cd/DiscImage.h"
+#include "platform/cd/DriveModel.h"
 #include "platform/cd/LateDrive.h"
+#include "platform/cd/LibcdioDevice.h"
+#include "platform/cd/RealDrive.h"
 #include "platform/cd/RememberedDisc.h"
 #include "platform/cd/RipDrop.h"
 #include "platform/cd/VirtualDrive.h"
@@ -23,7 +24,49 @@ namespace {
 
 const QString kVirtualName = QStringLiteral("CORVINA VIRTUAL DRIVE");
 
-void quietLog(cdio_log_level_t, const char*) {}
+// The machine's CD drives as the kernel lists them (/sys/block/sr0 is /dev/sr0), in number
+// order. Listing them opens none, so a drive the user may not open is listed too (and says so
+// when it is opened), and the list is cheap enough to look at every few seconds.
+std::vector<std::string> kernelCdDevices() {
+    std::vector<std::pair<int, std::string>> found;
+    const QStringList names = QDir(QStringLiteral("/sys/block"))
+                                  .entryList({QStringLiteral("sr*")}, QDir::AllEntries | QDir::System);
+    for (const QString& name : names) {
+        bool number = false;
+        const int n = name.mid(2).toInt(&number);
+        if (number) found.emplace_back(n, "/dev/" + name.toStdString());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> devices;
+    for (auto& [n, device] : found) devices.push_back(std::move(device));
+    return devices;
+}
+
+// CORVINA_DRIVE_MODEL: the drive CORVINA_DRIVE names is the model of a drive, over that disc
+// image or rip, instead of libcdio. nullopt when it is not set.
+std::optional<DriveModelSetup> chosenModel() {
+    const char* text = std::getenv("CORVINA_DRIVE_MODEL");
+    if (!text) return std::nullopt;
+    std::string error;
+    std::optional<DriveModelSetup> setup = parseDriveModelSetup(text, error);
+    if (!setup) {
+        std::fprintf(stderr, "Corvina: CORVINA_DRIVE_MODEL: %s; the model runs as set so far.\n",
+                     error.c_str());
+        return DriveModelSetup{};
+    }
+    return setup;
+}
+
+std::unique_ptr<Drive> modelDrive(const std::string& device, DriveModelSetup setup) {
+    QString error;
+    std::shared_ptr<DiscSource> disc = loadDiscImage(QFile::decodeName(device.c_str()), error);
+    if (!disc) {
+        std::fprintf(stderr, "Corvina: the drive model has no disc: %s\n",
+                     error.toLocal8Bit().constData());
+    }
+    return std::make_unique<RealDrive>(
+        std::make_shared<DriveModel>(device, std::move(disc), std::move(setup)));
+}
 
 // Shown once the window is up: a message box before it would hold up the start.
 void tellLater(const QString& message) {
@@ -56,22 +99,30 @@ std::unique_ptr<VirtualDrive> rememberedRip(const QString& path) {
 ProbeParts realParts() {
     ProbeParts parts;
     parts.listDevices = [] {
-        std::vector<std::string> names;
         // A drive or image chosen by hand stands for all the machine's drives.
         if (const char* chosen = std::getenv("CORVINA_DRIVE"); chosen && *chosen) {
-            names.emplace_back(chosen);
-            return names;
+            const std::optional<DriveModelSetup> model = chosenModel();
+            if (model && !model->plugFile.empty() && !QFileInfo::exists(QFile::decodeName(model->plugFile.c_str())))
+                return std::vector<std::string>{};
+            return std::vector<std::string>{chosen};
         }
-        cdio_log_set_handler(quietLog);
-        char** list = cdio_get_devices(DRIVER_DEVICE);
-        for (char** device = list; device && *device; ++device) names.emplace_back(*device);
-        if (list) cdio_free_device_list(list);
-        return names;
+        return kernelCdDevices();
     };
     parts.openDevice = [](const std::string& device) -> std::unique_ptr<Drive> {
-        return std::make_unique<CdioDrive>(device);
+        const char* chosen = std::getenv("CORVINA_DRIVE");
+        if (chosen && device == chosen) {
+            if (std::optional<DriveModelSetup> model = chosenModel())
+                return modelDrive(device, std::move(*model));
+        }
+        return std::make_unique<RealDrive>(libcdioDevice(device));
     };
     return parts;
+}
+
+std::unique_ptr<Drive> lateDrive(const ProbeParts& parts, const std::string& device) {
+    auto open = parts.openDevice;
+    return std::make_unique<LateDrive>(QString::fromLocal8Bit(device.c_str()),
+                                       [open, device] { return open(device); }, device);
 }
 
 std::vector<std::unique_ptr<Drive>> probeDrives(const ProbeParts& parts) {
@@ -105,11 +156,7 @@ std::vector<std::unique_ptr<Drive>> probeDrives(const ProbeParts& parts) {
 
     // An empty real drive still beats the demo disc: its owner is about to insert a disc and
     // expects the player to be watching that drive.
-    for (const std::string& device : parts.listDevices()) {
-        auto open = parts.openDevice;
-        drives.push_back(std::make_unique<LateDrive>(QString::fromLocal8Bit(device.c_str()),
-                                                     [open, device] { return open(device); }));
-    }
+    for (const std::string& device : parts.listDevices()) drives.push_back(lateDrive(parts, device));
     if (drives.empty() && !ripDrive) {
         drives.push_back(VirtualDrive::withDemoDisc());
     } else if (ripDrive) {

@@ -4,7 +4,7 @@
 //                      like any rip put in the drive);
 //   CORVINA_DISC=      only the virtual drive, empty;
 //   unset              the virtual drive holding the remembered rip, if one is remembered,
-//                      then the real drives (libcdio) in device order; else the real drives and
+//                      then the real drives in device order; else the real drives and
 //                      after them an empty virtual drive for rips dropped on the player; with no
 //                      real drive and no rip, the virtual drive holding the built-in demo disc.
 // A rip put in the virtual drive while the player runs makes it the default (DriveSet).
@@ -27,9 +27,14 @@ struct ProbeParts {
     std::function<std::unique_ptr<Drive>(const std::string& device)> openDevice;
 };
 
-// libcdio's devices and CdioDrive.
+// The kernel's CD devices (/dev/srN) and RealDrive through libcdio. CORVINA_DRIVE=PATH lists
+// that device or image alone; with CORVINA_DRIVE_MODEL it is the model of a drive over that
+// disc image or rip (DriveModel.h), listed only while its plug file exists when it has one.
 ProbeParts realParts();
 
 std::vector<std::unique_ptr<Drive>> probeDrives(const ProbeParts& parts = realParts());
+
+// A drive for `device` that is made on a thread of its own (LateDrive).
+std::unique_ptr<Drive> lateDrive(const ProbeParts& parts, const std::string& device);
 
 }  // namespace corvina::cd

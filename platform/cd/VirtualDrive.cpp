@@ -1,5 +1,6 @@
 #include "platform/cd/VirtualDrive.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/cd/DemoDisc.h"
@@ -57,7 +58,10 @@ void VirtualDrive::setDoorOpen(bool open) {
     if (open == doorOpen_) return;
     doorOpen_ = open;
     // The disc comes back as if put in afresh: stopped at its first track.
-    if (engine_ && disc_) engine_->seek(disc_->toc().firstFrame());
+    if (engine_ && disc_) {
+        const Toc& toc = disc_->toc();
+        engine_->seek(std::max(toc.playableFrom(toc.firstFrame()), toc.firstFrame()));
+    }
 }
 
 std::optional<Toc> VirtualDrive::toc() const {
@@ -67,6 +71,8 @@ std::optional<Toc> VirtualDrive::toc() const {
 
 bool VirtualDrive::play(int from, int to) {
     if (!usable() || from < 0 || from >= to || to > disc_->toc().leadOut) return false;
+    // A rip's data track is counted but never sounds.
+    if (!disc_->toc().trimToAudio(from, to)) return false;
     engine_->play(from, to);
     return true;
 }
