@@ -2,6 +2,9 @@
 // without a window; the command line is not read.
 #include <QGuiApplication>
 #include <QScreen>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/Application.h"
 #include "app/Main.h"
@@ -9,6 +12,7 @@
 #include "app/MainMpris.h"
 #include "app/SingleInstance.h"
 #include "platform/ErrorReport.h"
+#include "platform/cd/DriveSet.h"
 #include "platform/registry/DriveList.h"
 
 int main(int, char** argv) {
@@ -39,5 +43,12 @@ int main(int, char** argv) {
                   desktop.y() + (desktop.height() - form.height()) / 2);
         form.show();
     }
-    return app.runMainLoop();
+    const int result = app.runMainLoop();
+    // Whatever a drive is doing, the player ends within two seconds of being asked to: a drive
+    // still busy then is left to the end of the process.
+    if (!corvina::cd::DriveSet::end(std::chrono::milliseconds(1500))) {
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
+    return result;
 }

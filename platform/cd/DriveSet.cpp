@@ -1,6 +1,9 @@
 #include "platform/cd/DriveSet.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "platform/cd/LateDrive.h"
 #include "platform/cd/Probe.h"
@@ -26,6 +29,25 @@ void DriveSet::install(std::vector<std::unique_ptr<Drive>> drives) {
     DriveSet& set = storage();
     set.probed_ = true;
     set.assign(std::move(drives));
+}
+
+bool DriveSet::end(std::chrono::milliseconds limit) {
+    struct Ending {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool ended = false;
+        std::vector<DriveSlot> drives;
+    };
+    auto ending = std::make_shared<Ending>();
+    ending->drives = std::move(storage().drives_);
+    std::thread([ending] {
+        ending->drives.clear();
+        std::lock_guard lock(ending->mutex);
+        ending->ended = true;
+        ending->done.notify_all();
+    }).detach();
+    std::unique_lock lock(ending->mutex);
+    return ending->done.wait_for(lock, limit, [&] { return ending->ended; });
 }
 
 void DriveSet::assign(std::vector<std::unique_ptr<Drive>> drives) {

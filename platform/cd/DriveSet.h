@@ -10,6 +10,7 @@
 // UI thread only.
 #include <QChar>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,6 +40,11 @@ public:
     static DriveSet& instance();
     // Replaces the probed set (tests). The first drive becomes the default.
     static void install(std::vector<std::unique_ptr<Drive>> drives);
+    // At the end of the run: the drives finish what they were asked last (a tray to move) and
+    // their threads end, within `limit`. False when a drive is still busy then (a read the
+    // drive is retrying, a TOC read that does not come back): its threads are left to the end
+    // of the process.
+    static bool end(std::chrono::milliseconds limit);
 
     const std::vector<DriveSlot>& drives() const { return drives_; }
     Drive* defaultDrive() const { return drives_.empty() ? nullptr : drives_.front().drive.get(); }

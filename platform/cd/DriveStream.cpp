@@ -18,6 +18,9 @@ constexpr int kCatchUp = kFramesPerSecond;
 // Sectors skipped after the second and after the third (and every further) failure in a row.
 constexpr int kSkipSecond = 24;
 constexpr int kSkipFurther = 40;
+// ... and after any failure when what is left of the read-ahead would not last through another
+// one like it (soon after a start): a second's jump, which clears most scratches in one go.
+constexpr int kSkipTight = kFramesPerSecond;
 // A disc whose first reads all fail this many times is taken to be unreadable.
 constexpr int kUnreadableAfter = 3;
 
@@ -234,8 +237,14 @@ void DriveStream::finishLocked(const Plan& plan, ReadStatus status,
         return;
     }
     spare_.push_back(std::move(samples));
-    ++failures_;
-    const int skip = failures_ == 1 ? 0 : failures_ == 2 ? kSkipSecond : kSkipFurther;
+    if (++failures_ == 1) failedFrom_ = plan.first;
+    int skip = failures_ == 1 ? 0 : failures_ == 2 ? kSkipSecond : kSkipFurther;
+    const auto ahead = std::chrono::nanoseconds(static_cast<long long>(plan.first - consumed_) *
+                                                1'000'000'000 / kFramesPerSecond);
+    // The jump reaches a second past the failed command that began the run, wherever the
+    // schedule had got to.
+    if (ahead < took + std::chrono::seconds(1))
+        skip = std::max(skip, failedFrom_ + kChunk + kSkipTight - next_);
     const int end = toc_.audioRunEnd(plan.first);
     const int skipped = std::min(skip, std::max(0, end - next_));
     publishLocked({plan.first, plan.count + skipped, true, {}});

@@ -17,7 +17,9 @@
 //
 // Scratches. A command that fails plays as silence and reading goes on after it; a second and
 // third failure in a row skip a little further each time, so that a run of unreadable sectors
-// costs the drive few slow failures and the player about its own length of silence. The first
+// costs the drive few slow failures and the player about its own length of silence. Soon after
+// a start, when what is left of the read-ahead would not last through another failure, a
+// failure skips a second at once: a little more silence rather than a longer one. The first
 // unreadable sector of a disc is said once on stderr; a disc of which nothing can be read is
 // said once through `onUnreadable`.
 //
@@ -112,6 +114,7 @@ private:
     int consumed_ = 0;        // frames before it were played
     int fresh_ = 0;           // sectors of the ramp after a move still to go
     int failures_ = 0;        // commands failed in a row
+    int failedFrom_ = 0;      // where the first of them began
     bool everRead_ = false;
     int everFailed_ = 0;
     bool toldSkips_ = false;

@@ -249,13 +249,16 @@ TEST_F(DriveStreamTest, ADriveRefusingTheSpeedCommandIsAskedOnceAndPlaysAtItsOwn
 // as silence, about as long as they are, and the sound after them is on time.
 TEST_F(DriveStreamTest, ARunOfUnreadableSectorsCostsItsOwnLengthOfSilencePlusLessThanASecond) {
     struct Scratch {
+        int at;  // seconds into the disc
         int length;
         std::chrono::milliseconds cost;
     };
-    for (const Scratch& scratch : {Scratch{5, 8000ms}, Scratch{75, 6000ms}, Scratch{150, 2000ms}}) {
-        SCOPED_TRACE(scratch.length);
+    // Late, with the read-ahead full; and early, with only a few seconds read ahead.
+    for (const Scratch& scratch : {Scratch{50, 5, 8000ms}, Scratch{50, 75, 6000ms},
+                                   Scratch{50, 150, 2000ms}, Scratch{12, 75, 3000ms}}) {
+        SCOPED_TRACE(testing::Message() << scratch.length << " sectors at " << scratch.at << " s");
         heard = {};
-        const int first = 150 + 50 * 75;
+        const int first = 150 + scratch.at * 75;
         DriveModelSetup setup;
         setup.failing = {{first, first + scratch.length}};
         setup.failCost = scratch.cost;
