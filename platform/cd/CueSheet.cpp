@@ -140,6 +140,16 @@ std::optional<CueSheet> parseCueSheet(std::string_view text, std::string& error)
             std::string& field = key == "TITLE" ? (track ? track->title : sheet.title)
                                                 : (track ? track->performer : sheet.performer);
             field = value;
+        } else if (key == "FLAGS" && track) {
+            // Several FLAGS lines add up. Words other than the four flags (some writers add DATA)
+            // are passed over: sheets that carry them played before flags were read, and still do.
+            for (std::size_t i = 1; i < w.size(); ++i) {
+                const std::string flag = upper(w[i]);
+                if (flag == "PRE") track->preemphasis = true;
+                if (flag == "DCP") track->copyPermitted = true;
+                if (flag == "4CH") track->fourChannel = true;
+                if (flag == "SCMS") track->serialCopy = true;
+            }
         } else if (key == "REM" || key == "CATALOG" || key == "CDTEXTFILE" || key == "FLAGS" ||
                    key == "ISRC" || key == "SONGWRITER") {
             continue;

@@ -2,8 +2,10 @@
 // The cue sheet of a CD rip, as read from its text. Pure parsing: no files are touched.
 //
 // Understood: FILE "name" TYPE, TRACK nn TYPE, INDEX nn mm:ss:ff, PREGAP and POSTGAP mm:ss:ff,
-// TITLE and PERFORMER (disc-wide before the first TRACK, else the track's). REM, CATALOG,
-// CDTEXTFILE, FLAGS, ISRC, SONGWRITER and the like are skipped. Anything else is an error.
+// TITLE and PERFORMER (disc-wide before the first TRACK, else the track's), a track's FLAGS (PRE,
+// DCP, 4CH, SCMS, in any case and order; other words on the line are passed over). REM, CATALOG,
+// CDTEXTFILE, ISRC, SONGWRITER and the like are skipped, as is FLAGS before the first TRACK.
+// Anything else is an error.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,11 @@ struct CueTrack {
     int index01 = -1;        // frames from the start of its file
     int pregap = 0;          // frames of silence not in the file, before INDEX 01
     int postgap = 0;         // frames of silence not in the file, after the track
+    // FLAGS: the control bits a disc's TOC carries for the track.
+    bool preemphasis = false;    // PRE: mastered with pre-emphasis (50/15 us)
+    bool copyPermitted = false;  // DCP: digital copy permitted
+    bool fourChannel = false;    // 4CH: four-channel audio
+    bool serialCopy = false;     // SCMS: serial copy management
     std::string title;
     std::string performer;
 };

@@ -394,7 +394,10 @@ std::shared_ptr<DiscSource> loadCueSheet(const CueSheet& sheet, const QString& f
             lay(int(f), at, track.index01);
             if (open) lay(-1, 0, open->postgap);
             lay(-1, 0, track.pregap);
-            disc->toc_.tracks.push_back({int(frame), track.audio});
+            // Pre-emphasis is a property of sound: on a data track the same control bit means
+            // something else, and such a track is never played.
+            disc->toc_.tracks.push_back(
+                {int(frame), track.audio, track.audio && track.preemphasis});
             at = track.index01;
             open = &track;
         }

@@ -1,6 +1,7 @@
 // Fuzzes the cue sheet parser: any text gives a sheet that keeps its promises, or an error.
 // Among the promises: every time in an accepted sheet is a real one (seconds below 60, frames
-// below 75), checked against the sheet's own lines.
+// below 75), checked against the sheet's own lines, and a flag is set only by a sheet that
+// names it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,16 @@ bool outOfRange(std::string_view time) {
     return field == 2 && (value[1] >= 60 || value[2] >= 75);
 }
 
+// Whether `word` (upper case) appears in `text`, in any case.
+bool mentions(std::string_view text, std::string_view word) {
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
+        std::size_t j = 0;
+        while (j < word.size() && (text[i + j] == word[j] || text[i + j] == (word[j] | 0x20))) ++j;
+        if (j == word.size()) return true;
+    }
+    return false;
+}
+
 // A line of an accepted sheet that gives a time no disc can have.
 bool hasImpossibleTime(std::string_view text) {
     while (!text.empty()) {
@@ -85,6 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (track.pregap < 0 || track.pregap > kMostFrames) std::abort();
         if (track.postgap < 0 || track.postgap > kMostFrames) std::abort();
         if (track.file >= sheet->files.size()) std::abort();
+        if (track.preemphasis && !mentions(text, "PRE")) std::abort();
+        if (track.fourChannel && !mentions(text, "4CH")) std::abort();
         // No time field goes past 9999:59:74.
         constexpr int kLongest = (9999 * 60 + 59) * 75 + 74;
         if (track.index01 > kLongest || track.pregap < 0 || track.pregap > kLongest ||

@@ -93,6 +93,38 @@ TEST_F(DiscImageTest, CueSheetLaysOutBinTracksGapsAndDataTracks) {
     EXPECT_EQ(disc->cdText()->trackTitles.at(0), "First Song");
 }
 
+TEST_F(DiscImageTest, CueFlagsMarkPreemphasisedAudioTracksInTheToc) {
+    QByteArray bin(4 * 2352, '\0');
+    write("image.bin", bin);
+    const char* text =
+        "FLAGS PRE\n"  // before any track: belongs to none
+        "FILE \"image.bin\" BINARY\n"
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+        "  TRACK 02 AUDIO\n    flags dcp  Pre\n    INDEX 01 00:00:01\n"
+        "  TRACK 03 MODE1/2352\n    FLAGS PRE DATA\n    INDEX 01 00:00:02\n"
+        "  TRACK 04 AUDIO\n    FLAGS 4CH\n    FLAGS SCMS\n    INDEX 01 00:00:03\n";
+    write("disc.cue", text);
+    std::string parseError;
+    const auto sheet = parseCueSheet(text, parseError);
+    ASSERT_TRUE(sheet) << parseError;
+    const auto& t = sheet->tracks;
+    EXPECT_FALSE(t[0].preemphasis || t[0].copyPermitted || t[0].fourChannel || t[0].serialCopy);
+    EXPECT_TRUE(t[1].preemphasis && t[1].copyPermitted);
+    EXPECT_FALSE(t[1].fourChannel || t[1].serialCopy);
+    EXPECT_TRUE(t[2].preemphasis);
+    EXPECT_TRUE(t[3].fourChannel && t[3].serialCopy);
+    EXPECT_FALSE(t[3].preemphasis);
+
+    auto disc = load("disc.cue");
+    ASSERT_TRUE(disc) << error.toStdString();
+    const Toc& toc = disc->toc();
+    ASSERT_EQ(toc.trackCount(), 4);
+    EXPECT_FALSE(toc.tracks[0].preemphasis);
+    EXPECT_TRUE(toc.tracks[1].preemphasis);
+    EXPECT_FALSE(toc.tracks[2].preemphasis);  // a data track is never played, flag or not
+    EXPECT_FALSE(toc.tracks[3].preemphasis);
+}
+
 TEST_F(DiscImageTest, SectorsReadInAnyOrderAreTheirOwn) {
     // Reads go on without seeking while they follow each other; any jump must still land on
     // the sector asked for, whole, in the middle of the read buffer or past it.
