@@ -87,8 +87,16 @@ public:
     // opened.
     virtual std::unique_ptr<DeviceHandle> open(OpenError& error, std::string& detail) = 0;
 
+    // A file system of the disc is mounted (the desktop mounts a data session when a disc goes
+    // in); the tray cannot move until it is unmounted. Cheap.
+    virtual bool mounted() = 0;
+    // Unmounts it as the desktop would; false with `why` (UTF-8, for the user). May block for a
+    // few seconds.
+    virtual bool unmount(std::string& why) = 0;
+
     // The tray, moved with no handle of this program open on the device (the system refuses to
-    // eject a device that is open more than once). False with `why` when it does not move.
+    // eject a device that is open more than once). False with `why` (UTF-8) when it does not
+    // move.
     virtual bool eject(std::string& why) = 0;
     virtual void closeTray() = 0;
 };

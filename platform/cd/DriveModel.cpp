@@ -25,6 +25,7 @@ struct DriveModel::State {
     const DriveModelSetup setup;
     const Clock& clock;
     bool unplugged = false;
+    bool mounted = setup.mounted;
     bool trayOpen = false;
     bool spunUp = false;
     int head = -1;  // the lsn just past the last read
@@ -317,10 +318,29 @@ std::unique_ptr<DeviceHandle> DriveModel::open(OpenError& error, std::string& de
     return std::make_unique<ModelHandle>(state_);
 }
 
+bool DriveModel::mounted() {
+    std::lock_guard lock(state_->mutex);
+    return state_->mounted;
+}
+
+bool DriveModel::unmount(std::string& why) {
+    std::lock_guard lock(state_->mutex);
+    if (state_->setup.unmountRefused) {
+        why = "没有卸载 /media/disc 的权限";
+        return false;
+    }
+    state_->mounted = false;
+    return true;
+}
+
 bool DriveModel::eject(std::string& why) {
     std::lock_guard lock(state_->mutex);
     if (!state_->presentLocked()) {
         why = "No such file or directory";
+        return false;
+    }
+    if (state_->mounted) {
+        why = "Device or resource busy";
         return false;
     }
     // The kernel refuses while anyone else has the device open.

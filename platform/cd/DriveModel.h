@@ -37,6 +37,8 @@ struct DriveModelSetup {
     std::chrono::milliseconds failCost{4000};  // per command that meets one of them
     bool tocUnreadable = false;                // a disc whose TOC the drive cannot read
     bool permitted = true;                     // false: the user may not open the device
+    bool mounted = false;                      // a data session the desktop mounted
+    bool unmountRefused = false;               // ... which the user may not unmount
     std::vector<std::uint8_t> cdTextPacks;
     std::string model = "CORVINA DRIVE MODEL";
     // When set, the drive is plugged in exactly while this file exists.
@@ -83,6 +85,8 @@ public:
     std::string model() override;
     bool present() override;
     std::unique_ptr<DeviceHandle> open(OpenError& error, std::string& detail) override;
+    bool mounted() override;
+    bool unmount(std::string& why) override;
     bool eject(std::string& why) override;
     void closeTray() override;
 

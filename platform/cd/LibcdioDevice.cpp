@@ -17,6 +17,7 @@
 
 #include "platform/FileDescriptor.h"
 #include "platform/cd/DiscNames.h"
+#include "platform/cd/Unmount.h"
 
 namespace corvina::cd {
 namespace {
@@ -194,6 +195,16 @@ public:
         return std::make_unique<LibcdioHandle>(std::move(cdio), image_, path_);
     }
 
+    bool mounted() override {
+        return !image_ && hasMounts(QString::fromLocal8Bit(path_.c_str()));
+    }
+
+    bool unmount(std::string& why) override {
+        const UnmountResult result = unmountAll(QString::fromLocal8Bit(path_.c_str()));
+        if (!result.ok()) why = result.reason.toStdString();
+        return result.ok();
+    }
+
     bool eject(std::string& why) override {
         if (image_) return true;
         FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -213,7 +224,7 @@ public:
         std::string detail;
         CdioPtr cdio = openCdio(error, detail);
         if (cdio && mmc_eject_media(cdio.get()) == DRIVER_OP_SUCCESS) return true;
-        why = "the drive is in use by another program";
+        why = "它正被其他程序使用";
         return false;
     }
 

@@ -182,6 +182,12 @@ long long PlaybackEngine::sectorsWritten() const {
 }
 
 void PlaybackEngine::writeUnlocked(Sector& sector, bool left, bool right) {
+    if (sector.preemphasis) {
+        // The filter's memory belongs to the sound just before: after a jump it starts afresh.
+        if (sector.frame != filteredUpTo_) deemphasis_.reset();
+        deemphasis_.process(sector.samples.data(), kSamplesPerSector);
+        filteredUpTo_ = sector.frame + 1;
+    }
     if (!left || !right) {
         for (std::size_t i = 0; i + 1 < sector.samples.size(); i += 2) {
             if (!left) sector.samples[i] = 0;
@@ -262,6 +268,10 @@ bool PlaybackEngine::stepLocked(std::unique_lock<std::mutex>& lock) {
         if (generation != generation_) return true;
         if (state != DiscSource::Sector::Later) {
             ++nextRead_;
+            const Toc& toc = disc->toc();
+            sector.preemphasis = toc.trackCount() > 0 &&
+                                 toc.tracks[static_cast<std::size_t>(toc.trackAt(sector.frame) - 1)]
+                                     .preemphasis;
             if (frozen_) {
                 // The drive has the first sound: the clock starts now.
                 frozen_ = false;

@@ -1,6 +1,9 @@
 #pragma once
 // Plays a disc's sectors to the sound output and keeps the position by its own clock.
 //
+// Tracks flagged as mastered with pre-emphasis are played through a de-emphasis filter; the
+// others go out sample for sample as read.
+//
 // The position is the clock's: while playing it is the start frame plus the time elapsed since
 // play began, so it runs right whether the sound device is slow, failing or missing. A playback
 // thread reads sectors ahead (up to two seconds) and hands each to the output when the clock
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "platform/audio/AudioOutput.h"
+#include "platform/audio/Deemphasis.h"
 #include "platform/cd/DiscSource.h"
 
 namespace corvina::cd {
@@ -69,6 +73,7 @@ private:
     struct Sector {
         int frame;
         std::vector<std::int16_t> samples;
+        bool preemphasis = false;  // of a track mastered with pre-emphasis
     };
     int clockFrameLocked() const;
     // Wakes the playback thread: the source's waker (takes the lock).
@@ -77,7 +82,8 @@ private:
     void restartLocked();
     // How long the thread may sleep before the output wants its next sectors.
     std::chrono::nanoseconds untilDueLocked() const;
-    // Silences the channels that are off and hands the sector to the output (without the lock).
+    // De-emphasises a pre-emphasised track's sector, silences the channels that are off and
+    // hands the sector to the output (without the lock; the playback thread's).
     void writeUnlocked(Sector& sector, bool left, bool right);
     // Keeps a written sector's buffer for a later read.
     void recycleLocked(Sector&& sector);
@@ -109,6 +115,9 @@ private:
     std::deque<Sector> ahead_;
     std::deque<Sector> played_;  // passed by the clock before an interruption, still to write
     std::vector<std::vector<std::int16_t>> spare_;  // buffers of written sectors
+    // The playback thread's own: the de-emphasis and where its state came from.
+    audio::Deemphasis deemphasis_;
+    int filteredUpTo_ = -1;  // the frame after the last sector through the filter
     long long written_ = 0;
     long long writtenAtRestart_ = 0;  // written_ at the last play, stop or seek
     std::thread thread_;

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "platform/ErrorReport.h"
+#include "platform/cd/CdTextPacks.h"
 
 namespace corvina::cd {
 namespace {
@@ -224,7 +225,10 @@ void RealDrive::look() {
         }
     }
     if (toc) {
-        text = handle_->imageText();
+        // A drive's CD-TEXT by its blocks' own character codes; an image's from its cue sheet.
+        const std::vector<std::uint8_t> packs = handle_->cdTextPacks();
+        if (!packs.empty()) text = decodeCdTextPacks(packs.data(), packs.size());
+        if (!text) text = handle_->imageText();
         known_ = true;
     }
     publishDisc(std::move(toc), std::move(text), trayOpen);
@@ -249,11 +253,15 @@ void RealDrive::moveTray(bool open) {
     // player's goes first, the reading one with the disc.
     publishDisc(std::nullopt, std::nullopt, true);
     handle_.reset();
+    // A data session the desktop mounted is unmounted the desktop's way first: the kernel
+    // refuses to eject a mounted disc, and libcdio's own fallback (running umount) fails for a
+    // user.
     std::string why;
-    if (!device_->eject(why)) {
+    const bool moved = (!device_->mounted() || device_->unmount(why)) && device_->eject(why);
+    if (!moved) {
         tellOnce(toldEject_, QStringLiteral("无法打开光驱 %1 的托盘：%2")
                                  .arg(QString::fromLocal8Bit(device_->path().c_str()),
-                                      QString::fromLocal8Bit(why.c_str())));
+                                      QString::fromUtf8(why.c_str())));
         std::lock_guard lock(mutex_);
         doorOpen_ = false;
     } else {

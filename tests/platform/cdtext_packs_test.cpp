@@ -5,7 +5,12 @@
 #include <QStringEncoder>
 #include <vector>
 
+#include "platform/audio/AudioOutput.h"
+#include "platform/audio/AudioSink.h"
 #include "platform/cd/CdTextPacks.h"
+#include "platform/cd/DiscNames.h"
+#include "platform/cd/DriveModel.h"
+#include "platform/cd/RealDrive.h"
 
 using namespace corvina::cd;
 
@@ -266,6 +271,47 @@ TEST(CdTextPacks, ARepliesCutShortGivesRightNamesOrNone) {
     }
     EXPECT_FALSE(decodeCdTextPacks(nullptr, 100));
     EXPECT_FALSE(decode(QByteArray(18 * 5, '\0')));
+}
+
+}  // namespace
+
+namespace {
+
+// A GBK disc's names reach the player through a drive's CD-TEXT, as the disc declares them.
+TEST(CdTextPacks, ADrivesPacksNameTheDiscInThePlayer) {
+    TextBlock block;
+    block.code = 0x82;
+    block.language = 0x75;
+    block.doubleByte = true;
+    block.encoding = "GBK";
+    block.titles = list({"唱游", "红豆", "笑忘书"});
+    block.performers = list({"王菲", "王菲", "王菲"});
+    const QByteArray reply = encode({block});
+
+    Toc toc;
+    toc.tracks = {{150, true}, {150 + 75, true}};
+    toc.leadOut = 150 + 150;
+    DriveModelSetup setup;
+    setup.spinUp = std::chrono::milliseconds(0);
+    setup.cdTextPacks.assign(reply.begin(), reply.end());
+    class Silence : public DiscSource {
+    public:
+        explicit Silence(Toc toc) : toc_(std::move(toc)) {}
+        const Toc& toc() const override { return toc_; }
+        bool readSector(int, std::int16_t* out) override {
+            std::fill(out, out + 2 * 588, std::int16_t(0));
+            return true;
+        }
+        Toc toc_;
+    };
+    corvina::audio::AudioOutput output(
+        "null", [](std::string&) { return corvina::audio::openNullSink(); });
+    RealDrive drive(std::make_shared<DriveModel>("/dev/model", std::make_shared<Silence>(toc), setup),
+                    std::make_unique<PlaybackEngine>(nullptr, output), [](const QString&) {});
+    expectNames(drive.cdText(), block);
+    const DiscNames names = namesFromText(drive.cdText());
+    EXPECT_EQ(names.artist, QStringLiteral("王菲"));
+    EXPECT_EQ(names.track(2), QStringLiteral("笑忘书"));
 }
 
 }  // namespace

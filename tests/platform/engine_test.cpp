@@ -4,6 +4,7 @@
 #include <QDir>
 
 #include "platform/audio/AudioOutput.h"
+#include "platform/audio/Deemphasis.h"
 #include "platform/cd/DemoDisc.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/cd/VirtualDrive.h"
@@ -218,6 +219,26 @@ TEST_F(EngineTest, ThreadedPacedOutputHoldsExactlyWhatWasPlayed) {
         ASSERT_EQ(threaded.sectorsWritten() - before, played);
         EXPECT_EQ(writtenFrames(), expected);
     }
+}
+
+// A pre-emphasised track goes out through the de-emphasis filter, continuously across its
+// sectors; the tracks around it go out sample for sample as read.
+TEST_F(EngineTest, OnlyAPreEmphasisedTrackIsDeEmphasised) {
+    disc->toc_.tracks[1].preemphasis = true;  // frames 450..749
+    engine.play(440, 760);
+    run(330);
+    ASSERT_EQ(capture.samples.size(), 320u * 2 * kSamplesPerSector);
+    std::vector<std::int16_t> expected;
+    std::vector<std::int16_t> sector(2 * kSamplesPerSector);
+    audio::Deemphasis filter;
+    for (int frame = 440; frame < 760; ++frame) {
+        disc->readSector(frame, sector.data());
+        if (frame >= 450 && frame < 750) filter.process(sector.data(), kSamplesPerSector);
+        expected.insert(expected.end(), sector.begin(), sector.end());
+    }
+    EXPECT_EQ(capture.samples, expected);
+    // The filter did change the pre-emphasised track: a step from silence rings down.
+    EXPECT_NE(capture.samples[10 * 2 * kSamplesPerSector + 2], 450);
 }
 
 TEST_F(EngineTest, VirtualDriveTrayHidesAndRestoresTheDisc) {

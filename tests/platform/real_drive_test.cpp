@@ -326,6 +326,25 @@ TEST_F(ModelDriveTest, EjectingWhilePlayingReleasesTheDeviceFirstAndABusyDriveSa
     EXPECT_TRUE(toldSoFar().front().contains(QStringLiteral("/dev/model")));
 }
 
+TEST_F(ModelDriveTest, AMountedDataSessionIsUnmountedBeforeTheTrayMovesOrTheUserIsToldWhy) {
+    DriveModelSetup setup = quickSetup();
+    setup.mounted = true;
+    const auto device = model(threeTracks(), setup);
+    auto real = drive(device);
+    real->setDoorOpen(true);
+    EXPECT_TRUE(within(2s, [&] { return device->trayOpen(); }));
+    EXPECT_FALSE(device->mounted());
+    EXPECT_TRUE(toldSoFar().isEmpty());
+
+    setup.unmountRefused = true;
+    const auto refusing = model(threeTracks(), setup);
+    auto stuck = drive(refusing);
+    stuck->setDoorOpen(true);
+    EXPECT_TRUE(within(2s, [&] { return !toldSoFar().isEmpty(); }));
+    EXPECT_FALSE(refusing->trayOpen());
+    EXPECT_TRUE(toldSoFar().front().contains(QStringLiteral("/media/disc")));
+}
+
 TEST_F(ModelDriveTest, ADeviceTheUserMayNotOpenSaysSoOnceWithTheUsualRemedy) {
     DriveModelSetup setup = quickSetup();
     setup.permitted = false;
