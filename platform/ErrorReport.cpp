@@ -5,8 +5,12 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "platform/MessageBox.h"
+
 namespace corvina {
 namespace {
+
+const QString kCaption = QStringLiteral("Corvina CD 播放器");
 
 ErrorSink& sink() {
     static ErrorSink current;
@@ -34,7 +38,7 @@ void showMessageBox(const QString& message) {
     static QStringList onScreen;
     if (onScreen.contains(message)) return;
     onScreen.append(message);
-    QMessageBox::critical(boxOwner(), QStringLiteral("Corvina CD 播放器"), message);
+    newMessageBox(boxOwner(), message, kCaption, MessageIcon::Error)->exec();
     onScreen.removeOne(message);
 }
 
@@ -65,8 +69,8 @@ void showNotice(const QString& message) {
         noticeSink()(message);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Corvina CD 播放器"),
-                                message, QMessageBox::Ok, boxOwner());
+    QMessageBox* box =
+        newMessageBox(boxOwner(), message, kCaption, MessageIcon::Information).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
