@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
+#include <utility>
 
 #include "platform/MessageBox.h"
 
@@ -60,10 +63,11 @@ ErrorSink& noticeSink() {
     return current;
 }
 
-}  // namespace
-
-void showNotice(const QString& message) {
+void printNotice(const QString& message) {
     std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+}
+
+void showNoticeBox(const QString& message) {
     if (quietReports()) return;
     if (noticeSink()) {
         noticeSink()(message);
@@ -74,6 +78,77 @@ void showNotice(const QString& message) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+}
+
+// A window of the player (not a box or a balloon) that the user can see.
+bool playerWindowOnScreen() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowType() != Qt::Window || !window->isVisible() || window->isMinimized())
+            continue;
+        if (const QWindow* handle = window->windowHandle(); handle && handle->isExposed())
+            return true;
+    }
+    return false;
+}
+
+// Holds the start-up notices until a window of the player is on screen, then shows them one
+// after the other, each once.
+class PendingNotices : public QObject {
+public:
+    static PendingNotices& instance() {
+        static PendingNotices* pending = new PendingNotices(qApp);
+        return *pending;
+    }
+
+    void add(const QString& message) {
+        messages_.append(message);
+        if (!watching_) {
+            watching_ = true;
+            qApp->installEventFilter(this);
+        }
+        showIfOnScreen();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose || event->type() == QEvent::Show ||
+            event->type() == QEvent::WindowStateChange)
+            showIfOnScreen();
+        return false;
+    }
+
+private:
+    explicit PendingNotices(QObject* parent) : QObject(parent) {}
+
+    void showIfOnScreen() {
+        if (scheduled_ || !playerWindowOnScreen()) return;
+        scheduled_ = true;
+        // After the event that put the window on screen: the window paints first.
+        QTimer::singleShot(0, this, [this] {
+            scheduled_ = false;
+            if (!playerWindowOnScreen()) return;
+            qApp->removeEventFilter(this);
+            watching_ = false;
+            const QStringList messages = std::exchange(messages_, {});
+            for (const QString& message : messages) showNoticeBox(message);
+        });
+    }
+
+    QStringList messages_;
+    bool watching_ = false;
+    bool scheduled_ = false;
+};
+
+}  // namespace
+
+void showNotice(const QString& message) {
+    printNotice(message);
+    showNoticeBox(message);
+}
+
+void showNoticeOnceShown(const QString& message) {
+    printNotice(message);
+    if (qApp) PendingNotices::instance().add(message);
 }
 
 ErrorSink setNoticeSink(ErrorSink newSink) {
