@@ -13,6 +13,7 @@
 
 #include "app/Picture.h"
 #include "components/Colors.h"
+#include "forms/Placement.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/shell/Desktop.h"
@@ -193,7 +194,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     ButtonClose->setFocus();
 
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) move(screen->geometry().center() - rect().center());
+    corvina::centreOnScreen(this, screen);
 }
 
 bool TFormAbout::eventFilter(QObject* watched, QEvent* event) {
