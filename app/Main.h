@@ -246,6 +246,8 @@ private:
                              void (TFormMain::*handler)(QObject*));
     void onTimer();
     void rewindOrForward(int step);
+    // Shows the window hidden to the notification area again, in its normal state.
+    void showFromTray();  // MainTray.cpp
 
     // Reply buffers of the tick: A for media, track count and disc length; B for position and
     // track length.

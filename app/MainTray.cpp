@@ -5,6 +5,7 @@
 #include "components/TrayIcon.h"
 #include "menu/Menu2000.h"
 #include "platform/ErrorReport.h"
+#include "platform/shell/WindowStart.h"
 #include "resources/Skin.h"
 
 namespace {
@@ -60,9 +61,16 @@ void TFormMain::MenuTrayClick(QObject* sender) {
 }
 
 void TFormMain::TrayIconClick(QObject*) {
-    show();
+    showFromTray();
     raise();
     activateWindow();
     if (isMinimized()) showNormal();  // runs RestoreWindow through the restore notification
     TrayIcon->setMinimizeToTray(false);
+}
+
+void TFormMain::showFromTray() {
+    // Minimised once and restored by the window manager, the window would otherwise be mapped
+    // minimised again, and the minimise handler would run as if the user had asked for it.
+    if (!isVisible()) corvina::shell::prepareToShowNormal(this);
+    show();
 }

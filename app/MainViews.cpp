@@ -32,7 +32,7 @@ void TFormMain::MenuPortivoClick(QObject*) {
     setRoundRegion(0);
     PortivoView = true;
     if (TrayIcon && TrayIcon->MinimizeToTray()) {
-        show();
+        showFromTray();
         TrayIcon->setMinimizeToTray(false);
     }
 }
@@ -47,7 +47,7 @@ void TFormMain::MenuFullClick(QObject*) {
     setRoundRegion(kCornerEllipse);
     PortivoView = false;
     if (TrayIcon && TrayIcon->MinimizeToTray()) {
-        show();
+        showFromTray();
         TrayIcon->setMinimizeToTray(false);
     }
 }

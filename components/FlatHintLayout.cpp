@@ -124,12 +124,18 @@ QSize boxSize(const QString& text, const QFont& font, int maxHintWidth) {
 
 Scheduler::Action Scheduler::pointerOver(quintptr control, qint64 now) {
     if (control == 0) return cancel();
-    if (control == control_) return Action::None;
+    if (control == control_) {
+        // The hint waits for the pointer to rest: a move within the control before it showed
+        // starts the pause again, so a sweep across the window shows nothing on the way.
+        if (waitingToShow_) deadline_ = now + waitingPause_;
+        return Action::None;
+    }
     const bool wasActive = active_;
     const Action action = cancel();
     control_ = control;
     waitingToShow_ = true;
-    deadline_ = now + (wasActive ? timings_.shortPause : timings_.pause);
+    waitingPause_ = wasActive ? timings_.shortPause : timings_.pause;
+    deadline_ = now + waitingPause_;
     return action;
 }
 

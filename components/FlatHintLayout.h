@@ -58,8 +58,9 @@ QSize boxSize(const QString& text, const QFont& font, int maxHintWidth);
 // When hints show and hide, driven by the pointer. Times are milliseconds on any monotonic
 // clock the caller chooses (tests pass their own).
 //
-// The pointer resting over a control with a hint shows it after `pause`; once a hint has shown,
-// moving straight to another control with a hint shows that one after `shortPause`. A shown hint
+// The pointer resting over a control with a hint shows it after `pause`: every move within the
+// control before then starts the pause again. Once a hint has shown, moving straight to another
+// control with a hint shows that one after `shortPause` of rest. A shown hint
 // hides after its hide timeout, and does not come back while the pointer stays over the same
 // control. A press, a key, or the pointer over nothing with a hint ends it all (the next hint
 // waits the full pause again).
@@ -97,6 +98,7 @@ private:
     bool active_ = false;   // a hint showed for this control (even if it has hidden since)
     bool showing_ = false;  // on screen now
     bool waitingToShow_ = false;
+    int waitingPause_ = 0;  // the pause the hint waiting to show waits (full or short)
     std::optional<qint64> deadline_;
 };
 

@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/Picture.h"
 #include "components/Colors.h"
+#include "forms/Placement.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/shell/Desktop.h"
@@ -51,7 +53,8 @@ protected:
         const int step = face.pixelSize() > 0 ? face.pixelSize() : metrics.height();
         int top = 0;
         for (const QString& line : text().split(QLatin1Char('\n'))) {
-            const QRect box(0, top, width(), metrics.height());
+            // Down to the label's bottom: the descenders and an underline fit below the line.
+            const QRect box(0, top, width(), std::max(metrics.height(), height() - top));
             painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, line);
             if (bold) painter.drawText(box.translated(1, 0), Qt::AlignLeft | Qt::AlignTop, line);
             top += step;
@@ -89,6 +92,15 @@ QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry, const QStri
     palette.setColor(QPalette::WindowText, corvina::colorFromWin(color));
     label->setPalette(palette);
     return label;
+}
+
+// The label's size with room below the line for the descenders and the hovered underline.
+QSize linkSize(const QLabel* label) {
+    QFont underlined = label->font();
+    underlined.setUnderline(true);
+    const QFontMetrics metrics(underlined);
+    const int below = std::max(metrics.descent(), metrics.underlinePos() + metrics.lineWidth());
+    return {label->width(), std::max(label->height(), metrics.ascent() + below)};
 }
 
 void setLinkLook(QLabel* label, bool bold, bool underline, quint32 color) {
@@ -140,6 +152,9 @@ TFormAbout::TFormAbout(QWidget* owner)
     Label12 = makeLabel(this, "Label12", {152, 40, 160, 48}, kVersion, clBlack);
     LabelHome = makeLabel(this, "LabelHome", {152, 112, 194, 12}, home, clBlack);
     LabelEMail = makeLabel(this, "LabelEMail", {152, 128, 199, 12}, mail, clBlack);
+    // A link's 12 rows end on the line its text stands on: the label and its white copy reach
+    // down far enough for the letters below the line and the underline shown while hovered.
+    for (QLabel* label : {Label7, Label9, LabelHome, LabelEMail}) label->resize(linkSize(label));
     for (QLabel* link : {LabelHome, LabelEMail}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setAttribute(Qt::WA_Hover);
@@ -179,7 +194,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     ButtonClose->setFocus();
 
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) move(screen->geometry().center() - rect().center());
+    corvina::centreOnScreen(this, screen);
 }
 
 bool TFormAbout::eventFilter(QObject* watched, QEvent* event) {

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "app/Main.h"
+#include "forms/Placement.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/desktop/Integration.h"
@@ -127,7 +128,7 @@ TFormPreferences::TFormPreferences(QWidget* owner)
             corvina::guarded([this] { ButtonCancelClick(ButtonCancel); }));
 
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) move(screen->geometry().center() - rect().center());
+    corvina::centreOnScreen(this, screen);
 
     corvina::runHandler([this] { FormCreate(this); });
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/Main.h"
+#include "forms/Placement.h"
 #include "platform/Convert.h"
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
@@ -141,7 +142,7 @@ TFormTracks::TFormTracks(QWidget* owner)
             corvina::guarded([this] { loadSelectedRow(); }));
 
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) move(screen->geometry().center() - rect().center());
+    corvina::centreOnScreen(this, screen);
 
     corvina::runHandler([this] { FormCreate(this); });
 }

@@ -3,10 +3,17 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
+#include <utility>
+
+#include "platform/MessageBox.h"
 
 namespace corvina {
 namespace {
+
+const QString kCaption = QStringLiteral("Corvina CD 播放器");
 
 ErrorSink& sink() {
     static ErrorSink current;
@@ -34,7 +41,7 @@ void showMessageBox(const QString& message) {
     static QStringList onScreen;
     if (onScreen.contains(message)) return;
     onScreen.append(message);
-    QMessageBox::critical(boxOwner(), QStringLiteral("Corvina CD 播放器"), message);
+    newMessageBox(boxOwner(), message, kCaption, MessageIcon::Error)->exec();
     onScreen.removeOne(message);
 }
 
@@ -56,20 +63,92 @@ ErrorSink& noticeSink() {
     return current;
 }
 
-}  // namespace
-
-void showNotice(const QString& message) {
+void printNotice(const QString& message) {
     std::fprintf(stderr, "corvina: %s\n", message.toLocal8Bit().constData());
+}
+
+void showNoticeBox(const QString& message) {
     if (quietReports()) return;
     if (noticeSink()) {
         noticeSink()(message);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Corvina CD 播放器"),
-                                message, QMessageBox::Ok, boxOwner());
+    QMessageBox* box =
+        newMessageBox(boxOwner(), message, kCaption, MessageIcon::Information).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+}
+
+// A window of the player (not a box or a balloon) that the user can see.
+bool playerWindowOnScreen() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowType() != Qt::Window || !window->isVisible() || window->isMinimized())
+            continue;
+        if (const QWindow* handle = window->windowHandle(); handle && handle->isExposed())
+            return true;
+    }
+    return false;
+}
+
+// Holds the start-up notices until a window of the player is on screen, then shows them one
+// after the other, each once.
+class PendingNotices : public QObject {
+public:
+    static PendingNotices& instance() {
+        static PendingNotices* pending = new PendingNotices(qApp);
+        return *pending;
+    }
+
+    void add(const QString& message) {
+        messages_.append(message);
+        if (!watching_) {
+            watching_ = true;
+            qApp->installEventFilter(this);
+        }
+        showIfOnScreen();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose || event->type() == QEvent::Show ||
+            event->type() == QEvent::WindowStateChange)
+            showIfOnScreen();
+        return false;
+    }
+
+private:
+    explicit PendingNotices(QObject* parent) : QObject(parent) {}
+
+    void showIfOnScreen() {
+        if (scheduled_ || !playerWindowOnScreen()) return;
+        scheduled_ = true;
+        // After the event that put the window on screen: the window paints first.
+        QTimer::singleShot(0, this, [this] {
+            scheduled_ = false;
+            if (!playerWindowOnScreen()) return;
+            qApp->removeEventFilter(this);
+            watching_ = false;
+            const QStringList messages = std::exchange(messages_, {});
+            for (const QString& message : messages) showNoticeBox(message);
+        });
+    }
+
+    QStringList messages_;
+    bool watching_ = false;
+    bool scheduled_ = false;
+};
+
+}  // namespace
+
+void showNotice(const QString& message) {
+    printNotice(message);
+    showNoticeBox(message);
+}
+
+void showNoticeOnceShown(const QString& message) {
+    printNotice(message);
+    if (qApp) PendingNotices::instance().add(message);
 }
 
 ErrorSink setNoticeSink(ErrorSink newSink) {

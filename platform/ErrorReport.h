@@ -37,6 +37,10 @@ ErrorSink setErrorSink(ErrorSink sink);
 // A notice: something the user should know once that is not an error (the player did something
 // else than asked, and why). Shown in a box that does not wait for a click; also on stderr.
 void showNotice(const QString& message);
+// A notice found while the player starts (before its window is up): on stderr at once, in the box
+// once a window of the player is on screen, so that it neither holds the start up nor opens
+// before the window it speaks of.
+void showNoticeOnceShown(const QString& message);
 // Replaces the notice box (tests); an empty function restores it. Returns the previous sink.
 ErrorSink setNoticeSink(ErrorSink sink);
 

@@ -68,11 +68,10 @@ std::unique_ptr<Drive> modelDrive(const std::string& device, DriveModelSetup set
         std::make_shared<DriveModel>(device, std::move(disc), std::move(setup)));
 }
 
-// Shown once the window is up: a message box before it would hold up the start.
+// Something the user should know, not an error: told once the main window is on screen, in a
+// box that lets the player go on behind it (a box before the window would hold up the start).
 void tellLater(const QString& message) {
-    std::fprintf(stderr, "Corvina: %s\n", message.toLocal8Bit().constData());
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QTimer::singleShot(0, app, [message] { reportError(message); });
+    showNoticeOnceShown(message);
 }
 
 // The virtual drive with the remembered rip; empty (the rip forgotten, the reason told once)

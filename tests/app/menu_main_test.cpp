@@ -1,6 +1,7 @@
 // The main menu of the player: its items, its looks, where it opens, and the channel and mute
 // commands it reaches.
 #include <QApplication>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -105,31 +106,47 @@ TEST_F(MainMenuTest, ItemsReachTheWindowsHandlers) {
     EXPECT_EQ(takeCommands().value(0), QStringLiteral("play CorvinaCD from 2"));
 }
 
-TEST_F(MainMenuTest, LooksLikeThePlayersSkin) {
+TEST_F(MainMenuTest, IsDrawnInThePlayersColoursWithItsStripAndTwelvePixelText) {
     TFormMain& form = startWithDisc();
-    TPopupMenu2000& menu = *form.MenuMain;
-    const T_AM2000_MenuOptions& o = *menu.Options();
-    EXPECT_FALSE(menu.SystemFont);
-    EXPECT_EQ(menu.Font.pixelSize(), 12);
-    EXPECT_FALSE(menu.Ctl3D);
-    EXPECT_FALSE(menu.ShowHint);
-    EXPECT_FALSE(menu.AutoHotkeys);
-    EXPECT_FALSE(menu.AutoLineReduction);
-    EXPECT_EQ(o.Colors.Highlight, 3355647u);
-    EXPECT_EQ(o.Colors.Bevel, 3355647u);
-    EXPECT_EQ(o.Colors.Menu, 0xFFFFFFu);
-    EXPECT_EQ(o.Colors.LineShadow, 0x1FFFFFFFu);
-    EXPECT_EQ(o.Margins.Border, 0);
-    EXPECT_EQ(o.Margins.Bevel, 1);
-    EXPECT_EQ(o.Margins.Left, 24);
-    EXPECT_EQ(o.Margins.Separator, 9);
-    EXPECT_TRUE(o.Title.Visible);
-    EXPECT_EQ(o.Title.Width, 5);
-    ASSERT_EQ(o.Title.Bitmap.size(), QSize(5, 300));
-    EXPECT_EQ(o.Title.Bitmap.pixel(0, 299), qRgb(255, 120, 120));
-    EXPECT_EQ(o.Title.Bitmap.pixel(4, 0), qRgb(255, 102, 102));
-    EXPECT_EQ(o.Flags, unsigned(mfDropShadow | mfNoBitmapRect));
-    EXPECT_EQ(o.Animation, anFade);
+    T_AM2000_MenuWindow window(form.MenuMain, nullptr);
+    window.build(*form.MenuMain->Items());
+    window.resize(window.sizeHint());
+    const QList<QAction*> actions = window.actions();
+    ASSERT_GE(actions.size(), 3);
+    window.setActiveAction(actions[2]);  // "最小化", under the first separator
+    const QImage image = window.renderMenu();
+    const QRgb red = qRgb(255, 51, 51);
+
+    // A one-pixel red bevel all round.
+    EXPECT_EQ(image.pixel(0, 0), red);
+    EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), red);
+    // Inside it, the skin's strip down the left edge, five pixels wide: each of its pixels is
+    // one the strip's picture has in that column, and the sixth column is the menu's own.
+    const QImage strip =
+        form.MenuMain->Options()->Title.Bitmap.convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < 5; ++x) {
+        QSet<QRgb> column;
+        for (int y = 0; y < strip.height(); ++y) column.insert(strip.pixel(x, y));
+        for (int y = 1; y < image.height() - 1; y += 7)
+            EXPECT_TRUE(column.contains(image.pixel(1 + x, y))) << x << "," << y;
+    }
+    // Items on white, the chosen one red from the strip to the bevel.
+    const QRect view = window.actionGeometry(actions[0]);
+    EXPECT_EQ(image.pixel(view.right() - 1, view.top() + 1), qRgb(255, 255, 255));
+    const QRect chosen = window.actionGeometry(actions[2]);
+    EXPECT_EQ(image.pixel(chosen.left(), chosen.center().y()), red);
+    EXPECT_EQ(image.pixel(chosen.right(), chosen.center().y()), red);
+    // The caption "视图" in dark ink, within 12 rows (the 12-pixel Song face, not a system font).
+    int top = image.height(), bottom = -1;
+    for (int y = view.top(); y <= view.bottom(); ++y)
+        for (int x = view.left() + 24; x < view.left() + 60; ++x)
+            if (qGray(image.pixel(x, y)) < 100) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(bottom, top) << "no caption drawn";
+    EXPECT_LE(bottom - top + 1, 12);
+    EXPECT_GE(bottom - top + 1, 9);
 }
 
 TEST_F(MainMenuTest, TranslucentMenuSettingGivesEightyEightPercent) {

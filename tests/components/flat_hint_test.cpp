@@ -155,6 +155,24 @@ TEST(FlatHintTimings, PauseShortPauseAndHidePause) {
     EXPECT_EQ(*s.deadline(), 9125);
 }
 
+TEST(FlatHintTimings, ThePauseCountsFromThePointersLastMove) {
+    Scheduler s;
+    using A = Scheduler::Action;
+    // Swept across the control: every move starts the pause again, so nothing shows on the way.
+    s.pointerOver(1, 0);
+    s.pointerOver(1, 300);
+    EXPECT_EQ(s.due(500), A::None);
+    s.pointerOver(1, 700);
+    EXPECT_EQ(s.due(1199), A::None);
+    EXPECT_EQ(s.due(1200), A::Show);  // rested 500 ms
+    s.shown(1200, 5000);
+    // On to the next control: the short pause, counted from the last move there too.
+    EXPECT_EQ(s.pointerOver(2, 2000), A::Hide);
+    s.pointerOver(2, 2020);
+    EXPECT_EQ(s.due(2025), A::None);
+    EXPECT_EQ(s.due(2045), A::Show);
+}
+
 TEST(FlatHintTimings, PressesAndEmptyPlacesStartAfresh) {
     Scheduler s;
     using A = Scheduler::Action;

@@ -79,31 +79,39 @@ TEST(TrayTip, CutsTo63BytesWithoutSplittingACharacter) {
     EXPECT_EQ(corvina::makeTip(QString(), true)[0], 0);
 }
 
-TEST_F(TrayIconTest, RecordAndShellMessages) {
-    const auto& record = icon_->Record();
-    EXPECT_EQ(record.size, 88u);
-    EXPECT_EQ(record.id, 1u);
-    EXPECT_EQ(record.flags, 7u);
-    EXPECT_EQ(record.callbackMessage, 0x800u);
-
+TEST_F(TrayIconTest, TheNotificationAreaShowsWhatThePropertiesSay) {
+    // Nothing is in the notification area before the component has been loaded.
     icon_->setHint(QStringLiteral("Corvina CD 播放器"));
-    EXPECT_EQ(shell_->messages.last().first, NotifyMessage::Modify);
-    EXPECT_EQ(shell_->lastRecord().tipText(), QString());  // ShowHint is off by default
+    icon_->setIcon(solidIcon(Qt::red));
+    EXPECT_FALSE(shell_->iconShown);
+    icon_->Loaded();
+    ASSERT_TRUE(shell_->iconShown);
+    EXPECT_EQ(iconColour(shell_->lastRecord().icon), qRgb(255, 0, 0));
+    // The tip shows only with ShowHint on; each change reaches what the area shows.
+    EXPECT_EQ(shell_->lastRecord().tipText(), QString());
     icon_->setShowHint(true);
     EXPECT_EQ(shell_->lastRecord().tipText(), QStringLiteral("Corvina CD 播放器"));
-    icon_->setIcon(solidIcon(Qt::red));
-    EXPECT_EQ(iconColour(shell_->lastRecord().icon), qRgb(255, 0, 0));
+    icon_->setIcon(solidIcon(Qt::blue));
+    EXPECT_EQ(iconColour(shell_->lastRecord().icon), qRgb(0, 0, 255));
 
-    icon_->Loaded();
-    EXPECT_EQ(shell_->messages.last().first, NotifyMessage::Add);
-    EXPECT_TRUE(shell_->iconShown);
+    // Hidden, changes do not bring the icon back; shown again, it has the latest icon and tip.
     icon_->setIconVisible(false);
-    EXPECT_EQ(shell_->messages.last().first, NotifyMessage::Delete);
-    EXPECT_FALSE(icon_->IconVisible());
-    EXPECT_TRUE(icon_->ShowIcon());
-    EXPECT_TRUE(icon_->IconVisible());
+    EXPECT_FALSE(shell_->iconShown);
+    icon_->setHint(QStringLiteral("新的提示"));
+    icon_->setIcon(solidIcon(Qt::green));
+    EXPECT_FALSE(shell_->iconShown);
+    icon_->setIconVisible(true);
+    ASSERT_TRUE(shell_->iconShown);
+    EXPECT_EQ(shell_->lastRecord().tipText(), QStringLiteral("新的提示"));
+    EXPECT_EQ(iconColour(shell_->lastRecord().icon), qRgb(0, 255, 0));
+    // Every message names the same icon, so the area updates one icon instead of adding more.
+    for (const auto& [message, record] : shell_->messages) EXPECT_EQ(record.id, 1u);
+
+    // A notification area that refuses: the operations say so.
     shell_->refuseIcons = true;
     EXPECT_FALSE(icon_->ModifyIcon());
+    icon_->setIconVisible(false);
+    EXPECT_FALSE(icon_->ShowIcon());
 }
 
 TEST(TrayIconLifetime, DestructionRemovesTheIcon) {

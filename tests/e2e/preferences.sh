@@ -2,7 +2,8 @@
 # The Preferences dialog opened by a click on the disc icon, under a real window manager:
 # unchecking "窗口总是在最前端" and pressing OK makes the player an ordinary window at once,
 # checking it again puts it back on top; the store follows, the window keeps its place and its
-# rounded shape. Translucency reaches the window manager as the window's opacity.
+# rounded shape. Translucency reaches the window manager as the window's opacity. The dialog and
+# the About box open centred on the screen with their frame and title bar.
 set -euo pipefail
 source "$(dirname "$0")/lib/player.bash"
 e2e_setup "$1" "$2"
@@ -61,6 +62,18 @@ press_ok() {
     done
     fail "OK did not close the dialog"
 }
+# The window $1 with its frame (_NET_FRAME_EXTENTS) is centred on the 1024 x 768 screen.
+expect_centred() {
+    local l r t b fx fy fw fh X Y WIDTH HEIGHT SCREEN WINDOW_ID
+    for _ in $(seq 30); do
+        IFS=', ' read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p') || true
+        eval "$(xdotool getwindowgeometry --shell "$1")"
+        fx=$((X - l)) fy=$((Y - t)) fw=$((WIDTH + l + r)) fh=$((HEIGHT + t + b))
+        [ "${t:-0}" -gt 10 ] && [ "$fx" -eq $(((1024 - fw) / 2)) ] && [ "$fy" -eq $(((768 - fh) / 2)) ] && return 0
+        sleep 0.1
+    done
+    fail "$2: the frame ${fw}x$fh is at $fx,$fy, not centred ($(((1024 - fw) / 2)),$(((768 - fh) / 2)))"
+}
 ALWAYS_ON_TOP=(272 88)  # GroupBox1 (8, 8) + cbAlwaysOnTop (256, 72) + the box
 TRANSLUCENT=(272 112)
 
@@ -68,7 +81,7 @@ state | grep -q _NET_WM_STATE_ABOVE || fail "the player does not start on top: $
 check_shape
 
 open_dialog
-sleep 0.5
+expect_centred "$DIALOG" "the Preferences dialog"
 import -window root "$SCRATCH/dialog.png"   # to look at: the dialog beside the main window
 click_in_dialog "${ALWAYS_ON_TOP[@]}"
 press_ok
@@ -106,7 +119,22 @@ for _ in $(seq 30); do
 done
 [ "$X" -eq 0 ] || fail "a window moved 6 pixels from the edge was not snapped to it (x = $X)"
 
-[ ! -s "$CORVINA_ERROR_LOG" ] || { cat "$CORVINA_ERROR_LOG" >&2; fail "errors were reported"; }
+# The About box, from the menu's end: "退出", "Velmaro其他产品", "帮助" -> "关于".
 WINDOW=$(main_window)
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+xdotool mousemove $((X + 135)) $((Y + 40)) click 3
+sleep 1
+xdotool key Up Up Up Right Down Return
+for _ in $(seq 50); do
+    ABOUT=$(xdotool search --onlyvisible --name '^关于$' 2>/dev/null | head -1 || true)
+    [ -n "$ABOUT" ] && break
+    sleep 0.1
+done
+[ -n "$ABOUT" ] || fail "the menu did not open the About box"
+expect_centred "$ABOUT" "the About box"
+xdotool key Escape
+sleep 0.5
+
+[ ! -s "$CORVINA_ERROR_LOG" ] || { cat "$CORVINA_ERROR_LOG" >&2; fail "errors were reported"; }
 exit_player
 echo "ok"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The notification area with a real window manager (openbox) and tray host (trayer): hiding to the
 # tray removes the window and its taskbar entry and leaves the icon; a click on the icon brings the
-# window back. With no tray host the player stays reachable: it minimises to the taskbar, says so
+# window back, in its normal state even after a minimise that the window manager undid. With no tray host the player stays reachable: it minimises to the taskbar, says so
 # once, and a second start brings it back; a start minimised to the tray shows the window. The
 # icon's menu is the main menu.
 set -euo pipefail
@@ -80,6 +80,39 @@ for _ in $(seq 30); do [ "$(visible_windows)" -eq 1 ] && break; sleep 0.1; done
 in_taskbar || fail "the taskbar entry did not come back"
 eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
 [ "$WIDTH"x"$HEIGHT" = 460x64 ] || fail "the window came back as ${WIDTH}x$HEIGHT"
+
+# Minimised by its button and restored by the window manager (as from the taskbar), then hidden:
+# the window comes back in its normal state, without a second click and without the minimise
+# handler's bracketed title, by a click on the icon and by a view chosen from the icon's menu.
+wait_state() { for _ in $(seq 30); do [ "$(window_state)" = "$1" ] && break; sleep 0.1; done; }
+minimise_restore_hide() {
+    click_at 434 8
+    wait_state Iconic
+    wmctrl -i -a "$WINDOW"
+    wait_state Normal
+    [ "$(window_state)" = Normal ] || fail "the window manager did not restore the window"
+    sleep 0.3
+    click_at 448 23
+    for _ in $(seq 30); do [ "$(visible_windows)" -eq 0 ] && break; sleep 0.1; done
+}
+expect_back() {
+    wait_state Normal
+    sleep 1.5  # the next ticks would bracket the title after a minimise
+    [ "$(window_state)" = Normal ] || fail "$1: the window came back $(window_state)"
+}
+minimise_restore_hide
+xdotool mousemove "$IX" "$IY" click 1
+expect_back "by the icon"
+[ "$(xdotool getwindowname "$WINDOW")" = "Corvina CD 播放器" ] || fail "title $(xdotool getwindowname "$WINDOW")"
+minimise_restore_hide
+xdotool mousemove "$IX" "$IY" click 3
+sleep 1
+xdotool key Down Right Down Return  # "视图" -> "随身听"
+expect_back "by the compact view from the menu"
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+[ "$WIDTH"x"$HEIGHT" = 180x18 ] || fail "the compact view came back as ${WIDTH}x$HEIGHT"
+xdotool mousemove $((X + 24)) $((Y + 9)) click --repeat 2 --delay 120 1  # the full view again
+for _ in $(seq 30); do [ "$(visible_windows)" -eq 1 ] && break; sleep 0.1; done
 
 # The tray host ends while the player hides in it: the window comes back by itself.
 click_at 448 23

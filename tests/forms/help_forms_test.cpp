@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -117,6 +119,86 @@ TEST(About, LinksUnderlineInRedAndComeBackPlainBlack) {
     EXPECT_TRUE(about.Label7->font().bold());
     EXPECT_FALSE(about.Label7->font().underline());
     EXPECT_EQ(colorOf(about.Label7), qRgb(255, 255, 255));
+}
+
+namespace {
+
+bool dark(QRgb pixel) {
+    return qGray(pixel) < 80;
+}
+bool red(QRgb pixel) {
+    return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
+
+// How far below its baseline `text` reaches in `font`, drawn with nothing to cut it.
+int inkBelowBaseline(const QString& text, QFont font) {
+    font.setBold(false);
+    font.setUnderline(false);
+    QImage image(400, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(0, 30), text);
+    painter.end();
+    int lowest = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (dark(image.pixel(x, y))) lowest = y;
+    return lowest - 30;
+}
+
+// The lowest row of the box (in the box's coordinates) holding a pixel that `ink` accepts, and
+// the longest unbroken run of such pixels on a row: an underline is a run as long as the text.
+struct Ink {
+    int lowest = -1;
+    int longestRun = 0;
+};
+Ink inkIn(const QImage& image, const QRect& box, bool (*ink)(QRgb)) {
+    Ink found;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        int run = 0;
+        for (int x = box.left(); x <= box.right(); ++x) {
+            run = ink(image.pixel(x, y)) ? run + 1 : 0;
+            if (run > 0) found.lowest = y - box.top();
+            found.longestRun = std::max(found.longestRun, run);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(About, LinksShowEveryGlyphWholeAndTheirUnderlineWhileHovered) {
+    TFormAbout about;
+    about.show();
+    for (QLabel* link : {about.LabelHome, about.LabelEMail}) {
+        const QFontMetrics metrics(link->font());
+        const int baseline = metrics.ascent();
+        const int textWidth = metrics.horizontalAdvance(link->text());
+        const int descent = inkBelowBaseline(link->text(), link->font());
+        ASSERT_GT(descent, 0) << "the text has letters that reach below the line";
+        // The link's rows and those just below, where a cut-off descender would be missing (16
+        // rows at most: the next link starts there).
+        const QRect box(link->x(), link->y(), textWidth, std::min(baseline + descent + 3, 16));
+
+        const Ink plain = inkIn(about.grab().toImage(), box, dark);
+        EXPECT_EQ(plain.lowest, baseline + descent) << "descenders cut";
+        EXPECT_LT(plain.longestRun, textWidth / 2) << "an underline before the pointer came";
+
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(link, &enter);
+        const Ink hovered = inkIn(about.grab().toImage(), box, red);
+        EXPECT_GE(hovered.longestRun, textWidth * 9 / 10) << "no underline while hovered";
+        EXPECT_GE(hovered.lowest, baseline) << "the underline sits below the line";
+
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        const Ink after = inkIn(about.grab().toImage(), box, dark);
+        EXPECT_LT(after.longestRun, textWidth / 2) << "the underline stayed";
+        EXPECT_EQ(after.lowest, baseline + descent);
+        EXPECT_EQ(inkIn(about.grab().toImage(), box, red).longestRun, 0);
+    }
 }
 
 TEST(About, LinksOpenThroughTheDesktopAndAFailureIsReported) {

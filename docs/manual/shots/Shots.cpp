@@ -2,7 +2,8 @@
 // manual always shows the player as it is built:
 //     corvina_manual_shots OUTPUT_DIR
 // The player runs on a scripted drive holding a named disc, with its own scratch settings, so
-// the user's settings and titles are never touched.
+// the user's settings and titles are never touched, and its clock shows a fixed time, so every
+// build takes the same pictures (the README keeps two of them, checked to be current).
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -150,9 +151,13 @@ int main(int argc, char** argv) {
         TFormMain form;
         form.move(0, 0);
         form.show();
+        // The ticks are run by hand; the timer's own would move the disc and the clock on.
+        form.TimerCD->stop();
         fake->advance(83 * kSecond);
         form.TimerCDTimer(form.TimerCD);
         form.TimerCDTimer(form.TimerCD);
+        // A fixed time on the clock, so every build takes the same pictures.
+        form.LabelSysTime->setCaption(QStringLiteral("20:30:00"));
         // Let the title scroll in until it fills the line, as it does after a few seconds.
         for (int i = 0; i < 150; ++i) form.ScrollText->tick();
         app.processEvents();
@@ -220,7 +225,6 @@ int main(int argc, char** argv) {
             app.processEvents();
             save(grab(&splash), out, "splash.png");
         }
-        form.TimerCD->stop();
     }
     corvina::cd::DriveSet::install({});
     return errors == 0 ? 0 : 1;
