@@ -79,12 +79,13 @@ QString accessAdvice(const std::string& path) {
         .arg(QString::fromLocal8Bit(path.c_str()), user, group);
 }
 
-// The player's notices, shown on the UI thread once the event loop runs.
+// The player's notices, from the drive's thread: on the UI thread, once the window is up.
 void tellTheUser(const QString& message) {
-    std::fprintf(stderr, "Corvina: %s\n", message.toLocal8Bit().constData());
     if (QCoreApplication* app = QCoreApplication::instance()) {
         QMetaObject::invokeMethod(
-            app, [message] { showNotice(message); }, Qt::QueuedConnection);
+            app, [message] { showNoticeOnceShown(message); }, Qt::QueuedConnection);
+    } else {
+        std::fprintf(stderr, "Corvina: %s\n", message.toLocal8Bit().constData());
     }
 }
 
