@@ -54,7 +54,7 @@ DriveStream::~DriveStream() {
 void DriveStream::retargetLocked(int frame) {
     ++request_;
     for (Chunk& chunk : held_)
-        if (!chunk.samples.empty()) spare_.push_back(std::move(chunk.samples));
+        recycleLocked(std::move(chunk.samples));
     held_.clear();
     next_ = consumed_ = frame;
     pending_ = -1;
@@ -64,11 +64,8 @@ void DriveStream::retargetLocked(int frame) {
 
 DiscSource::Sector DriveStream::fetchSector(int frame, std::int16_t* out) {
     std::unique_lock lock(mutex_);
-    const bool inToc = frame >= toc_.firstFrame() && frame < toc_.leadOut;
-    const int track = inToc ? toc_.trackAt(frame) : 0;
-    const bool audio = inToc && toc_.tracks[static_cast<std::size_t>(track - 1)].audio &&
-                       !(toc_.firstSessionEnd > 0 && frame >= toc_.firstSessionEnd);
-    if (!audio || gone_) {
+    // Only audio is read: anything else plays as silence.
+    if (toc_.audioRunEnd(frame) <= frame || gone_) {
         std::fill(out, out + kSectorSamples, 0);
         return Sector::Silent;
     }
@@ -83,25 +80,28 @@ DiscSource::Sector DriveStream::fetchSector(int frame, std::int16_t* out) {
         work_.notify_all();
         return Sector::Later;
     }
+    // Reading waits for room for a whole command; this fetch may make it.
+    const bool roomAgain = next_ - consumed_ > kDepth - kChunk && next_ - frame <= kDepth - kChunk;
     consumed_ = std::max(consumed_, frame);
     while (!held_.empty() && held_.front().first + held_.front().count <= frame) {
-        if (!held_.front().samples.empty()) spare_.push_back(std::move(held_.front().samples));
+        recycleLocked(std::move(held_.front().samples));
         held_.pop_front();
     }
     if (held_.empty() || frame < held_.front().first) {
         lock.unlock();
-        work_.notify_all();  // an idle reader has room again
+        work_.notify_all();  // the reader may be waiting for room, or for the speed
         return Sector::Later;
     }
     const Chunk& chunk = held_.front();
     if (chunk.silent) {
         std::fill(out, out + kSectorSamples, 0);
+        lock.unlock();
+        if (roomAgain) work_.notify_all();
         return Sector::Silent;
     }
     const auto* from =
         chunk.samples.data() + static_cast<std::ptrdiff_t>(frame - chunk.first) * kSectorSamples;
     std::copy(from, from + kSectorSamples, out);
-    const bool roomAgain = next_ - consumed_ == kDepth - kChunk;
     lock.unlock();
     if (roomAgain) work_.notify_all();
     return Sector::Ready;
@@ -201,10 +201,15 @@ void DriveStream::judgeLocked(int sectors, std::chrono::nanoseconds took) {
     judgedTime_ = {};
 }
 
+void DriveStream::recycleLocked(std::vector<std::int16_t>&& samples) {
+    // A few, for the next reads; the rest of a dropped read-ahead goes back to the system.
+    if (!samples.empty() && spare_.size() < 4) spare_.push_back(std::move(samples));
+}
+
 void DriveStream::publishLocked(Chunk&& chunk) {
     // What the consumer has passed meanwhile is of no use any more.
     if (chunk.first + chunk.count <= consumed_) {
-        if (!chunk.samples.empty()) spare_.push_back(std::move(chunk.samples));
+        recycleLocked(std::move(chunk.samples));
         return;
     }
     held_.push_back(std::move(chunk));
@@ -221,7 +226,7 @@ void DriveStream::finishLocked(const Plan& plan, ReadStatus status,
         }
     }
     if (plan.request != request_) {  // reading moved elsewhere while this one was under way
-        spare_.push_back(std::move(samples));
+        recycleLocked(std::move(samples));
         return;
     }
     if (status == ReadStatus::Gone) {
@@ -236,7 +241,7 @@ void DriveStream::finishLocked(const Plan& plan, ReadStatus status,
         publishLocked({plan.first, plan.count, false, std::move(samples)});
         return;
     }
-    spare_.push_back(std::move(samples));
+    recycleLocked(std::move(samples));
     if (++failures_ == 1) failedFrom_ = plan.first;
     int skip = failures_ == 1 ? 0 : failures_ == 2 ? kSkipSecond : kSkipFurther;
     const auto ahead = std::chrono::nanoseconds(static_cast<long long>(plan.first - consumed_) *

@@ -93,6 +93,7 @@ private:
                       std::chrono::nanoseconds took);
     void judgeLocked(int sectors, std::chrono::nanoseconds took);
     void publishLocked(Chunk&& chunk);
+    void recycleLocked(std::vector<std::int16_t>&& samples);
     void wakeConsumer(std::unique_lock<std::mutex>& lock);
     void run();
 

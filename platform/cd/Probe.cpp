@@ -1,13 +1,13 @@
 #include "platform/cd/Probe.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include <dirent.h>
+
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/ErrorReport.h"
 #include "platform/cd/DiscImage.h"
@@ -29,12 +29,16 @@ const QString kVirtualName = QStringLiteral("CORVINA VIRTUAL DRIVE");
 // when it is opened), and the list is cheap enough to look at every few seconds.
 std::vector<std::string> kernelCdDevices() {
     std::vector<std::pair<int, std::string>> found;
-    const QStringList names = QDir(QStringLiteral("/sys/block"))
-                                  .entryList({QStringLiteral("sr*")}, QDir::AllEntries | QDir::System);
-    for (const QString& name : names) {
-        bool number = false;
-        const int n = name.mid(2).toInt(&number);
-        if (number) found.emplace_back(n, "/dev/" + name.toStdString());
+    // One directory read, no stat: this runs every two seconds.
+    if (DIR* block = ::opendir("/sys/block")) {
+        while (const dirent* entry = ::readdir(block)) {
+            const char* name = entry->d_name;
+            if (name[0] != 's' || name[1] != 'r' || name[2] < '0' || name[2] > '9') continue;
+            char* end = nullptr;
+            const long n = std::strtol(name + 2, &end, 10);
+            if (*end == '\0') found.emplace_back(int(n), std::string("/dev/") + name);
+        }
+        ::closedir(block);
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> devices;
@@ -43,16 +47,24 @@ std::vector<std::string> kernelCdDevices() {
 }
 
 // CORVINA_DRIVE_MODEL: the drive CORVINA_DRIVE names is the model of a drive, over that disc
-// image or rip, instead of libcdio. nullopt when it is not set.
+// image or rip, instead of libcdio. nullopt when it is not set. Read again only when it changes
+// (the drive list is looked at every two seconds).
 std::optional<DriveModelSetup> chosenModel() {
+    // Asked by the UI thread (the list) and by drives' own threads (opening).
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    static std::string read;
+    static std::optional<DriveModelSetup> setup;
     const char* text = std::getenv("CORVINA_DRIVE_MODEL");
     if (!text) return std::nullopt;
+    if (setup && read == text) return setup;
+    read = text;
     std::string error;
-    std::optional<DriveModelSetup> setup = parseDriveModelSetup(text, error);
+    setup = parseDriveModelSetup(text, error);
     if (!setup) {
-        std::fprintf(stderr, "Corvina: CORVINA_DRIVE_MODEL: %s; the model runs as set so far.\n",
+        std::fprintf(stderr, "Corvina: CORVINA_DRIVE_MODEL: %s; the model runs with its defaults.\n",
                      error.c_str());
-        return DriveModelSetup{};
+        setup = DriveModelSetup{};
     }
     return setup;
 }

@@ -108,8 +108,9 @@ TEST(Deemphasis, FullScaleSquareWaveDoesNotWrap) {
         auto out = in;
         filter.process(out.data(), 20000);
         for (std::size_t i = 2; i < out.size(); ++i) {
-            if (in[i] == in[i - 2])
+            if (in[i] == in[i - 2]) {
                 ASSERT_LT(std::abs(out[i] - out[i - 2]), 32768) << half << ":" << i;
+            }
         }
         if (half >= 50) {
             // Long halves settle on the input's own level, the limits included.
