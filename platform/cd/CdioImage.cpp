@@ -1,21 +1,15 @@
 #include "platform/cd/CdioImage.h"
 
 #include <cdio/cdio.h>
-#include <cdio/logging.h>
 
 #include <QFile>
 #include <algorithm>
 #include <cstring>
 
+#include "platform/cd/Cdio.h"
+
 namespace corvina::cd {
 namespace {
-
-struct CdioCloser {
-    void operator()(CdIo_t* p) const { cdio_destroy(p); }
-};
-using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
-
-void quietLog(cdio_log_level_t, const char*) {}
 
 class CdioImage : public DiscSource {
 public:
@@ -45,8 +39,7 @@ private:
 }  // namespace
 
 std::shared_ptr<DiscSource> loadCdioImage(const QString& path, QString& error) {
-    cdio_log_set_handler(quietLog);
-    CdioPtr cdio(cdio_open(QFile::encodeName(path).constData(), DRIVER_NRG));
+    CdioPtr cdio = openCdio(QFile::encodeName(path).constData(), DRIVER_NRG);
     if (!cdio) {
         error = QStringLiteral("not a disc image that can be read");
         return nullptr;

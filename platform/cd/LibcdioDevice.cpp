@@ -1,7 +1,6 @@
 #include "platform/cd/LibcdioDevice.h"
 
 #include <cdio/cdio.h>
-#include <cdio/logging.h>
 #include <cdio/mmc.h>
 #include <cdio/mmc_hl_cmds.h>
 
@@ -16,19 +15,12 @@
 #include <cstring>
 
 #include "platform/FileDescriptor.h"
+#include "platform/cd/Cdio.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/Unmount.h"
 
 namespace corvina::cd {
 namespace {
-
-struct CdioCloser {
-    void operator()(CdIo_t* p) const { cdio_destroy(p); }
-};
-using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
-
-// libcdio reports to stderr by itself; the player says what matters once, in its own words.
-void quietLog(cdio_log_level_t, const char*) {}
 
 // The largest READ CD a drive is sure to take in one command (about 56 KB of transfer).
 constexpr int kMostSectorsPerCommand = 24;
@@ -170,7 +162,7 @@ public:
         if (image_) return {};
         OpenError error = OpenError::None;
         std::string detail;
-        CdioPtr cdio = openCdio(error, detail);
+        CdioPtr cdio = openChecked(error, detail);
         cdio_hwinfo_t info{};
         if (!cdio || !cdio_get_hwinfo(cdio.get(), &info)) return {};
         auto trimmed = [](const char* text) {
@@ -190,7 +182,7 @@ public:
     }
 
     std::unique_ptr<DeviceHandle> open(OpenError& error, std::string& detail) override {
-        CdioPtr cdio = openCdio(error, detail);
+        CdioPtr cdio = openChecked(error, detail);
         if (!cdio) return nullptr;
         return std::make_unique<LibcdioHandle>(std::move(cdio), image_, path_);
     }
@@ -222,7 +214,7 @@ public:
         // drive itself is asked, as the desktop's own eject does.
         OpenError error = OpenError::None;
         std::string detail;
-        CdioPtr cdio = openCdio(error, detail);
+        CdioPtr cdio = openChecked(error, detail);
         if (cdio && mmc_eject_media(cdio.get()) == DRIVER_OP_SUCCESS) return true;
         why = "它正被其他程序使用";
         return false;
@@ -235,8 +227,7 @@ public:
     }
 
 private:
-    CdioPtr openCdio(OpenError& error, std::string& detail) {
-        cdio_log_set_handler(quietLog);
+    CdioPtr openChecked(OpenError& error, std::string& detail) {
         // libcdio does not say why an open failed; the system does.
         const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
@@ -247,7 +238,7 @@ private:
             return nullptr;
         }
         ::close(fd);
-        CdioPtr cdio(cdio_open(path_.c_str(), image_ ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+        CdioPtr cdio = openCdio(path_.c_str(), image_ ? DRIVER_UNKNOWN : DRIVER_DEVICE);
         if (!cdio) {
             error = OpenError::Other;
             detail = image_ ? "not a disc image libcdio reads" : "not a CD drive";

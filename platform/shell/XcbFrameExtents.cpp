@@ -15,44 +15,17 @@
 #include <memory>
 
 #include "platform/shell/FrameExtents.h"
+#include "platform/shell/XcbQueries.h"
 
 namespace corvina::shell {
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 constexpr int kWaitMs = 200;
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// Whether the window manager lists `wanted` among the hints it supports.
-bool supported(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t wanted) {
-    const xcb_atom_t netSupported = atom(connection, "_NET_SUPPORTED");
-    if (netSupported == XCB_ATOM_NONE || wanted == XCB_ATOM_NONE) return false;
-    const Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, root, netSupported, XCB_ATOM_ATOM, 0, 4096),
-            nullptr),
-        &std::free);
-    if (!reply || reply->format != 32) return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-    for (int i = 0; i < count; ++i)
-        if (atoms[i] == wanted) return true;
-    return false;
-}
 
 // The window's _NET_FRAME_EXTENTS, if it has them.
 bool readExtents(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t extents,
                  uint32_t (&out)[4]) {
-    const Reply<xcb_get_property_reply_t> reply(
+    const XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
             connection, xcb_get_property(connection, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4),
             nullptr),
@@ -74,9 +47,9 @@ QMargins frameExtents(QWidget* window) {
     const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     if (screens.rem <= 0) return {};
     const xcb_window_t root = screens.data->root;
-    const xcb_atom_t request = atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = atom(connection, "_NET_FRAME_EXTENTS");
-    if (extents == XCB_ATOM_NONE || !supported(connection, root, request)) return {};
+    const xcb_atom_t request = xcbAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = xcbAtom(connection, "_NET_FRAME_EXTENTS");
+    if (extents == XCB_ATOM_NONE || !windowManagerSupports(connection, root, request)) return {};
 
     const auto id = xcb_window_t(window->winId());  // creates the native window if need be
     uint32_t values[4] = {};                        // left, right, top, bottom

@@ -7,43 +7,9 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QWindow>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+#include "platform/shell/XcbQueries.h"
 
 namespace corvina::shell {
-namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// Whether the window manager says it takes move requests (asked every time: window managers
-// are replaced while programs run).
-bool supported(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t moveResize) {
-    const xcb_atom_t netSupported = atom(connection, "_NET_SUPPORTED");
-    if (netSupported == XCB_ATOM_NONE) return false;
-    const Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, root, netSupported, XCB_ATOM_ATOM, 0, 4096),
-            nullptr),
-        &std::free);
-    if (!reply || reply->format != 32) return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-    for (int i = 0; i < count; ++i)
-        if (atoms[i] == moveResize) return true;
-    return false;
-}
-
-}  // namespace
 
 // Asks the window manager to move `window` with the left button, starting from the global
 // point `start`. False when the toolkit is not on X11 or the window manager does not take such
@@ -56,8 +22,8 @@ bool x11StartMove(QWindow* window, QPoint start) {
     const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     if (screens.rem <= 0) return false;
     const xcb_window_t root = screens.data->root;
-    const xcb_atom_t moveResize = atom(connection, "_NET_WM_MOVERESIZE");
-    if (moveResize == XCB_ATOM_NONE || !supported(connection, root, moveResize)) return false;
+    const xcb_atom_t moveResize = xcbAtom(connection, "_NET_WM_MOVERESIZE");
+    if (!windowManagerSupports(connection, root, moveResize)) return false;
 
     // Device pixels: the toolkit's scale factor, if any, applies to the point too.
     const qreal scale = window->devicePixelRatio();
