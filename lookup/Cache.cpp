@@ -96,7 +96,10 @@ QByteArray entryToJson(const CacheEntry& entry) {
         o.insert(QLatin1String("source"), entry.source);
         o.insert(QLatin1String("release"), toJson(entry.chosen));
         QJsonArray others;
-        for (const Release& r : entry.others) others.append(toJson(r));
+        for (const Release& r : entry.others) {
+            if (others.size() == kMaxOthers) break;
+            others.append(toJson(r));
+        }
         if (!others.isEmpty()) o.insert(QLatin1String("others"), others);
         if (!entry.cover.isEmpty()) o.insert(QLatin1String("cover"), entry.cover);
     }

@@ -93,7 +93,9 @@ QString clean(const QString& value) {
     QString line = unescape(value);
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     line.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return line.simplified().left(kMaxName);
+    line = line.simplified().left(kMaxName);
+    if (!line.isEmpty() && line.back().isHighSurrogate()) line.chop(1);  // a cut pair
+    return line.trimmed();
 }
 
 }  // namespace

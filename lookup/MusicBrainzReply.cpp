@@ -16,8 +16,17 @@ constexpr qsizetype kMaxName = 1000;
 // A disc has at most 99 tracks; a medium claiming more positions is not believed beyond that.
 constexpr int kMaxTracks = 99;
 
+// A name within the cap, as whole characters: JSON may carry a lone surrogate ("\ud800"), and
+// the cut may split a pair; either becomes the replacement character, so the name is the same
+// text once it has been through the cache.
+QString sane(QString name) {
+    name.truncate(kMaxName);
+    if (!name.isEmpty() && name.back().isHighSurrogate()) name.chop(1);
+    return QString::fromUtf8(name.toUtf8());
+}
+
 QString text(const QJsonValue& value) {
-    return value.toString().trimmed().left(kMaxName);
+    return sane(value.toString().trimmed());
 }
 
 // "A", " & ", "B", " feat. ", "C" -> "A & B feat. C".
@@ -29,7 +38,7 @@ QString artistCredit(const QJsonValue& credits) {
         joined += c.value(QLatin1String("joinphrase")).toString();
         if (joined.size() > kMaxName) break;
     }
-    return joined.trimmed().left(kMaxName);
+    return sane(joined.trimmed());
 }
 
 bool listsDisc(const QJsonObject& medium, const QString& discId) {
