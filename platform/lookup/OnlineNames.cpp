@@ -30,6 +30,10 @@ constexpr int kRequestTimeoutMs = 10'000;
 constexpr int kHelperLimitMs = 120'000;
 // Discs remembered in one run (a player that has seen more forgets the oldest).
 constexpr std::size_t kRemembered = 32;
+// A disc the poll noticed is considered this long after: by then the first window is on screen
+// (a start takes a few tens of milliseconds) and the tick or button that noticed it is done, so
+// neither waits for the library, the cache or the helper's start.
+constexpr int kConsiderAfterMs = 250;
 
 void say(const QString& line) {
     std::fprintf(stderr, "corvina: %s\n", line.toLocal8Bit().constData());
@@ -212,7 +216,7 @@ private:
     void considerLater() {
         if (considering_) return;
         considering_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(kConsiderAfterMs, this, [this] {
             considering_ = false;
             for (auto disc = discs_.begin(); disc != discs_.end();) {
                 // A disc gone from the drive before its turn is forgotten: the poll notices it

@@ -7,13 +7,14 @@
 // does for the disc's own names).
 //
 // When. The poll tells `noticeDisc` which disc it shows. A disc not seen before in this run is
-// considered once, in an event of its own after the tick, so no tick or button waits for it:
-// not the demo disc, not a disc fully named, not while the settings store's `OnlineLookup` is
-// 0, not when no server is configured (lookup/Request.h). A disc found in the cache
-// (lookup/Cache.h) is named from it without a request; any other is handed to the lookup helper.
-// Whatever the helper's outcome, a disc is not asked again in the same run; the Preferences
-// dialog's OK (`settingChanged`) reconsiders a disc passed over while lookups were off, and
-// switched off, a running lookup is stopped and found names are no longer shown.
+// considered once, in an event of its own a moment after the tick, so that neither the first
+// window nor a tick or a button waits for it. No request is made for the demo disc, for a disc
+// fully named, while the settings store's `OnlineLookup` is 0, or when no server is configured
+// (lookup/Request.h). A disc found in the cache (lookup/Cache.h) is named from it without a
+// request; any other is handed to the lookup helper. Whatever the helper's outcome, a disc is
+// not asked again in the same run. The Preferences dialog's OK (`settingChanged`) looks up a
+// disc passed over while lookups were off; switched off, a running lookup is stopped and found
+// names are no longer shown.
 //
 // The lookup runs in a helper process, corvina-lookup (lookup/helper/main.cpp says why), one at a
 // time, found beside the player or in <prefix>/libexec/corvina/. The helper writes the cache and
