@@ -13,10 +13,12 @@
 #include "forms/Preferences.h"
 #include "forms/Tracks.h"
 #include "lookup/Cache.h"
+#include "lookup/Request.h"
 #include "platform/cd/DriveSet.h"
 #include "platform/cd/VirtualDrive.h"
 #include "platform/lookup/OnlineNames.h"
 #include "platform/profile/IniFile.h"
+#include "platform/registry/Registry.h"
 #include "tests/app/MainFixture.h"
 #include "tests/support/FakeNameServer.h"
 
@@ -232,6 +234,31 @@ TEST_F(OnlineLookupTest, ANamedDiscTheDemoDiscAndNoServerMakeNoRequest) {
     startAndSettle();
     EXPECT_EQ(text(), QStringLiteral("Artist - Album - Track 01"));
     EXPECT_FALSE(QDir(lookup::cacheFolder()).exists());
+}
+
+TEST_F(OnlineLookupTest, GnudbIsGreetedWithTheUsersAddressElseTheBuildsContact) {
+    FakeNameServer server(R"({"routes": [
+        {"match": "/ws/2/discid/", "replies": [{"status": 404}]},
+        {"match": "cddb+query", "replies": [{"body": "202 No match\n"}]}]})");
+    const auto hello = [&server] {
+        const QString query = server.requests().back()["query"].toString();
+        return query.section("hello=", 1).section('&', 0, 0);
+    };
+    startAndSettle();
+    const QString contact = lookup::contactAddress();
+    EXPECT_EQ(hello(), contact.section('@', 0, 0) + "+" + contact.section('@', 1) + "+Corvina+4.3");
+
+    restart();
+    QFile::remove(lookup::cacheFolder() + "/" +
+                  server.requests()[0]["path"].toString().section('/', -1) + ".json");
+    {
+        TRegistry registry(RootKey::CurrentUser);
+        ASSERT_TRUE(registry.openKey("Software\\Velmaro\\Corvina\\4.3\\Lookup", true));
+        registry.writeString("GnudbEmail", "listener@example.org");
+    }
+    start();
+    settle();
+    EXPECT_EQ(hello(), "listener+example.org+Corvina+4.3");
 }
 
 TEST_F(OnlineLookupTest, AFailedLookupChangesNothingAndIsNotRepeatedInTheRun) {
