@@ -113,7 +113,7 @@ QString sortableDate(const QString& date) {
 }  // namespace
 
 bool isCdFormat(const QString& format) {
-    // "CD", "Enhanced CD", "HDCD", "SHM-CD", "Blu-spec CD", "CD-R", "8cm CD", "Hybrid SACD"
+    // "CD", "Enhanced CD", "HDCD", "SHM-CD", "CD-R", "8cm CD", "Hybrid SACD"
     // (its CD layer is what a CD drive plays); never "DVD", "Vinyl" or "Digital Media".
     return format.contains(QLatin1String("CD"));
 }

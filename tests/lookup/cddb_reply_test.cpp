@@ -86,7 +86,7 @@ TEST(CddbReply, ATitleWithoutSeparatorIsArtistAndAlbumAndOtherEncodingsRead) {
     EXPECT_EQ(chinese->tracks, (std::vector<QString>{QStringLiteral("打错了")}));
 
     // Another status, or no title: no entry.
-    EXPECT_FALSE(readCddbEntry("401 Specified CDDB entry not found.\n", 2));
+    EXPECT_FALSE(readCddbEntry("401 No such CDDB entry.\n", 2));
     EXPECT_FALSE(readCddbEntry("210 misc x\nTTITLE0=Only a track\n.\n", 2));
     EXPECT_FALSE(readCddbEntry("", 2));
 }
