@@ -89,12 +89,13 @@ bool writeValues(corvina::RootKey root, const QString& key,
     });
 }
 
-// A first start's settings key with its nine defaults.
+// A first start's settings key with its ten defaults.
 bool writeFirstSettings() {
     const std::pair<const char*, bool> defaults[] = {
         {"ShowSplash", true},  {"MinimizeAtStartup", false}, {"CloseAtStartup", true},
         {"CloseOnExit", true}, {"EjectOnExit", true},        {"StopOnExit", true},
-        {"AlwaysOnTop", true}, {"Translucent", false},       {"TranslucentMenu", true}};
+        {"AlwaysOnTop", true}, {"Translucent", false},       {"TranslucentMenu", true},
+        {"OnlineLookup", true}};
     std::vector<std::pair<QString, RegValue>> values;
     for (const auto& [name, value] : defaults)
         values.push_back(
@@ -329,6 +330,7 @@ void TFormMain::FormCreate(QObject*) {
             registry.writeBool(QStringLiteral("AlwaysOnTop"), true);
             registry.writeBool(QStringLiteral("Translucent"), false);
             registry.writeBool(QStringLiteral("TranslucentMenu"), true);
+            registry.writeBool(QStringLiteral("OnlineLookup"), true);
         }
     }
 

@@ -9,6 +9,7 @@
 #include "components/RXSlider.h"
 #include "platform/ErrorReport.h"
 #include "platform/cd/DiscNames.h"
+#include "platform/lookup/OnlineNames.h"
 #include "platform/mpris/Mpris.h"
 #include "platform/profile/IniFile.h"
 
@@ -45,6 +46,7 @@ public:
         s.album = form_.DiscAlbum;
         s.length = micros(form_.TrackLengthText);
         s.position = micros(form_.PositionText);
+        s.artUrl = corvina::lookup::coverArtUrl(form_.DriveRoot);
         return s;
     }
 
@@ -88,9 +90,9 @@ private:
     // The current track's name as the next tick will show it (the window's own `TrackName`
     // follows a track change one tick late).
     QString trackName(int track) const {
-        const QString fallback =
-            corvina::cd::DiscNames::orDefault(corvina::cd::discNames(form_.DriveRoot).track(track),
-                                              QStringLiteral("Track ") + form_.TrackNo);
+        const QString fallback = corvina::cd::DiscNames::orDefault(
+            corvina::lookup::discNames(form_.DriveRoot).track(track),
+            QStringLiteral("Track ") + form_.TrackNo);
         try {
             const corvina::TIniFile titles(corvina::discTitleFilePath());
             return titles.readString(form_.DiscSerial, QString::number(track - 1), fallback);

@@ -8,6 +8,7 @@
 #include "platform/Convert.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/DriveSet.h"
+#include "platform/lookup/OnlineNames.h"
 #include "platform/mpris/Mpris.h"
 #include "platform/profile/IniFile.h"
 
@@ -76,9 +77,12 @@ void TFormMain::TimerCDTimer(QObject*) {
     const int shownValue = field(LabelTrack->Caption(), 1, 2).toInt(&numeric, 10);
     const int shown = numeric ? shownValue : 0;
     {
-        // What the title file does not name, the disc may: its CD-TEXT, its cue sheet, its tags.
+        // What the title file does not name, the disc may: its CD-TEXT, its cue sheet, its tags,
+        // and after them what was found online for it (a disc left unnamed is looked up later,
+        // outside this tick).
         using corvina::cd::DiscNames;
-        const DiscNames own = corvina::cd::discNames(DriveRoot);
+        corvina::lookup::noticeDisc(DriveRoot, DiscSerial);
+        const DiscNames own = corvina::lookup::discNames(DriveRoot);
         const corvina::TIniFile titles(corvina::discTitleFilePath());
         DiscArtist = titles.readString(DiscSerial, QStringLiteral("Artist"),
                                        DiscNames::orDefault(own.artist, QStringLiteral("Artist")));

@@ -43,6 +43,7 @@ for case in nine titles tracks; do
     titles=$home/CorvinaCD.ini; [ "$case" = titles ] && cp "$WORK/titles.ini" "$titles"
     env XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$WORK/runtime \
         CORVINA_DISC=$disc CORVINA_AUDIO=null CORVINA_TITLE_FILE=$titles \
+        XDG_CACHE_HOME=$home/cache CORVINA_MUSICBRAINZ_URL= CORVINA_COVERART_URL= CORVINA_GNUDB_URL= \
         "$PLAYER" >/dev/null 2>&1 &
     pid=$!
     sleep "$WARM"

@@ -26,6 +26,7 @@ sox -n -r 44100 -b 16 -c 2 "$WORK/rip/2.flac" synth "$half" sine 277 sine 415 ga
 cat > "$WORK/run.sh" <<RUN
 export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_RUNTIME_DIR=$WORK/runtime
 export CORVINA_DISC=$WORK/rip CORVINA_AUDIO=wav:$WORK/played.wav CORVINA_TITLE_FILE=$WORK/t.ini
+export XDG_CACHE_HOME=$WORK/cache CORVINA_MUSICBRAINZ_URL= CORVINA_COVERART_URL= CORVINA_GNUDB_URL=
 "$PLAYER" 2>"$WORK/stderr.txt" & PID=\$!
 echo "elapsed_s rss_kib" > "$WORK/rss.txt"
 for i in \$(seq 0 10 $SECONDS_TO_PLAY); do

@@ -16,6 +16,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/Fonts.h"
 #include "platform/desktop/Integration.h"
+#include "platform/lookup/OnlineNames.h"
 #include "platform/registry/DriveList.h"
 #include "platform/registry/Registry.h"
 
@@ -112,12 +113,16 @@ TFormPreferences::TFormPreferences(QWidget* owner)
 
     cbTranslucentMenu =
         makeCheckBox(GroupBox1, "cbTranslucentMenu", 256, 120, QStringLiteral("半透明菜单"));
+    // The cell beside "设置为系统默认的播放器", on the system group's grid.
+    cbOnlineLookup =
+        makeCheckBox(GroupBox2, "cbOnlineLookup", 256, 48, QStringLiteral("在线查询唱片信息"));
 
     // Tab order: the first group's boxes, the second group's, then the buttons.
     QWidget* const order[] = {cbStopOnExit,   cbAlwaysOnTop,       cbAutorun,     cbTranslucent,
                               cbShowSplash,   cbMinimizeAtStartup, cbEjectOnExit, cbCloseAtStartup,
                               cbCloseOnExit,  cbTranslucentMenu,   cbAutoPlay,    cbDefaultPlayer,
-                              cbDefaultIcons, cbbDevice,           ButtonOK,      ButtonCancel};
+                              cbDefaultIcons, cbOnlineLookup,      cbbDevice,     ButtonOK,
+                              ButtonCancel};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     Label1->setFocusPolicy(Qt::NoFocus);
     cbStopOnExit->setFocus();
@@ -151,6 +156,7 @@ void TFormPreferences::FormCreate(QObject*) {
         registry.openKey(kSettingsKey, false);
         for (const auto& [name, box] : settingBoxes())
             box->setChecked(registry.readBool(QLatin1String(name)));
+        cbOnlineLookup->setChecked(corvina::lookup::readOnlineLookup(registry));
     }
 
     const QString exe = executable();
@@ -170,6 +176,7 @@ void TFormPreferences::ButtonOKClick(QObject*) {
         registry.openKey(kSettingsKey, true);
         for (const auto& [name, box] : settingBoxes())
             registry.writeBool(QLatin1String(name), box->isChecked());
+        registry.writeBool(QStringLiteral("OnlineLookup"), cbOnlineLookup->isChecked());
     }
 
     corvina::IntegrationChoice choice;
@@ -185,6 +192,8 @@ void TFormPreferences::ButtonOKClick(QObject*) {
         main->SetMenuOpacity(cbTranslucentMenu->isChecked() ? kTranslucentMenu : kOpaqueMenu);
         if (!main->PortivoView) main->setRoundRegion(kCornerEllipse);
     }
+    // Switched on, a disc passed over is looked up now; switched off, nothing more is sent.
+    corvina::lookup::settingChanged();
     accept();
 }
 

@@ -1,16 +1,17 @@
 #pragma once
-// The Preferences dialog "设置": the nine preferences of the settings store, the four system
-// integration switches (platform/desktop/Integration.h) and the CD drive list. The main window
-// opens it modally and destroys it afterwards:
+// The Preferences dialog "设置": the ten preferences of the settings store (the tenth,
+// `OnlineLookup`, switches online lookups of disc names, platform/lookup/OnlineNames.h), the
+// four system integration switches (platform/desktop/Integration.h) and the CD drive list. The main
+// window opens it modally and destroys it afterwards:
 //     TFormPreferences form(this);
 //     form.exec();
 //
-// Everything it shows comes from the stores when it is created; OK writes the nine values, then
+// Everything it shows comes from the stores when it is created; OK writes the ten values, then
 // the integration, then applies stay-on-top, translucency, the menu's opacity and the rounded
 // shape to the running main window (the global `FormMain`; without one nothing is applied) and
-// closes. An error ends the handler where it happened and is reported: while loading, the dialog
-// still opens with what it got; in OK, it stays open and nothing is applied. Cancel, Esc and the
-// close button write nothing. UI thread only.
+// the lookup switch to the lookups, and closes. An error ends the handler where it happened and is
+// reported: while loading, the dialog still opens with what it got; in OK, it stays open and
+// nothing is applied. Cancel, Esc and the close button write nothing. UI thread only.
 #include <QDialog>
 #include <array>
 #include <utility>
@@ -47,6 +48,7 @@ public:
     QLabel* Label1 = nullptr;
     QComboBox* cbbDevice = nullptr;
     QCheckBox* cbTranslucentMenu = nullptr;
+    QCheckBox* cbOnlineLookup = nullptr;
 
     // Handlers. They throw corvina::Error to end early; the buttons run them through runHandler.
     void FormCreate(QObject* sender);
@@ -54,7 +56,7 @@ public:
     void ButtonCancelClick(QObject* sender);
 
 private:
-    // The nine values of the settings store and their boxes, in the order they are read and
-    // written.
+    // The first nine values of the settings store and their boxes, in the order they are read
+    // and written (`OnlineLookup`, the tenth, follows them).
     std::array<std::pair<const char*, QCheckBox*>, 9> settingBoxes() const;
 };

@@ -21,6 +21,7 @@
 #include "platform/Fonts.h"
 #include "platform/cd/DiscNames.h"
 #include "platform/cd/RipDrop.h"
+#include "platform/lookup/OnlineNames.h"
 #include "platform/mci/Mci.h"
 #include "platform/profile/IniFile.h"
 
@@ -175,8 +176,9 @@ void TFormTracks::FormCreate(QObject*) {
     CDSerial->setText(main->DiscSerial);
 
     const int count = corvina::strToInt(main->TrackCount);
-    // Unnamed tracks offer the names the disc carries itself, else "Track n".
-    const corvina::cd::DiscNames own = corvina::cd::discNames(main->DriveRoot);
+    // Unnamed tracks offer the names the disc carries itself (or that were found online for it),
+    // else "Track n".
+    const corvina::cd::DiscNames own = corvina::lookup::discNames(main->DriveRoot);
     const corvina::TIniFile titles(corvina::discTitleFilePath());
     for (int track = 1; track <= count; ++track) {
         const QString fallback = corvina::cd::DiscNames::orDefault(

@@ -57,6 +57,8 @@ QVariantMap metadata(const PlayerState& state) {
     map.insert("xesam:artist", QStringList{state.artist});
     map.insert("xesam:album", state.album);
     map.insert("xesam:trackNumber", state.track);
+    // Only a picture there is: a desktop widget shows its own placeholder without one.
+    if (!state.artUrl.isEmpty()) map.insert("mpris:artUrl", state.artUrl);
     return map;
 }
 

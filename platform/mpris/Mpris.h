@@ -25,6 +25,7 @@ struct PlayerState {
     QString title;
     QString artist;
     QString album;
+    QString artUrl;  // the disc's cover as a file:// URL; empty: none
     qint64 length = 0;
     qint64 position = 0;
     double volume = 1.0;  // 0.0 .. 1.0

@@ -42,7 +42,7 @@ TEST_F(MainWindowTest, StartWithADiscPlaysDuringStartup) {
     EXPECT_DOUBLE_EQ(form.windowOpacity(), 1.0);
 }
 
-TEST_F(MainWindowTest, FirstStartWritesTheNineDefaultsAndTheInstallPath) {
+TEST_F(MainWindowTest, FirstStartWritesTheTenDefaultsAndTheInstallPath) {
     insertDrive({});
     start();
     TRegistry registry(RootKey::CurrentUser);
@@ -50,7 +50,8 @@ TEST_F(MainWindowTest, FirstStartWritesTheNineDefaultsAndTheInstallPath) {
     const std::pair<const char*, bool> defaults[] = {
         {"ShowSplash", true},  {"MinimizeAtStartup", false}, {"CloseAtStartup", true},
         {"CloseOnExit", true}, {"EjectOnExit", true},        {"StopOnExit", true},
-        {"AlwaysOnTop", true}, {"Translucent", false},       {"TranslucentMenu", true}};
+        {"AlwaysOnTop", true}, {"Translucent", false},       {"TranslucentMenu", true},
+        {"OnlineLookup", true}};
     for (const auto& [name, value] : defaults) {
         EXPECT_EQ(registry.readInteger(name), value ? 1 : 0) << name;
     }

@@ -81,7 +81,7 @@ TEST_F(MainWindowTest, AnUnreadableSettingsFileIsKeptAsideAndTheDefaultsComeBack
     ASSERT_TRUE(registry.openKey(kSettingsKey, false));
     for (const char* name :
          {"ShowSplash", "MinimizeAtStartup", "CloseAtStartup", "CloseOnExit", "EjectOnExit",
-          "StopOnExit", "AlwaysOnTop", "Translucent", "TranslucentMenu"})
+          "StopOnExit", "AlwaysOnTop", "Translucent", "TranslucentMenu", "OnlineLookup"})
         EXPECT_TRUE(registry.valueExists(QLatin1String(name))) << name;
     ASSERT_TRUE(registry.openKey(QStringLiteral("Software\\Velmaro\\Corvina"), false));
     EXPECT_EQ(registry.readString(QStringLiteral("Path")), QCoreApplication::applicationFilePath());

@@ -40,14 +40,14 @@ copy=$(ls "$XDG_CONFIG_HOME"/Corvina/HKCU.reg.corrupt-* | head -1)
 cmp -s "$copy" "$SCRATCH/damaged.reg" || fail "the damaged file was not kept as it was"
 [ ! -s "$SCRATCH/errors.log" ] || fail "errors reported: $(cat "$SCRATCH/errors.log")"
 
-# The next start is quiet and finds the nine defaults.
+# The next start is quiet and finds the ten defaults.
 : >"$MCI_LOG"
 start_player
 sleep 1
 end_with INT "second start"
 grep -q 'corrupt\|已恢复' "$SCRATCH/player.out" && fail "the second start spoke: $(cat "$SCRATCH/player.out")"
 for name in ShowSplash MinimizeAtStartup CloseAtStartup CloseOnExit EjectOnExit StopOnExit \
-    AlwaysOnTop Translucent TranslucentMenu; do
+    AlwaysOnTop Translucent TranslucentMenu OnlineLookup; do
     grep -q "^\"$name\"=dword:" "$REG" || fail "$name is not in the store"
 done
 [ "$(ls "$XDG_CONFIG_HOME"/Corvina/HKCU.reg.corrupt-* | wc -l)" -eq 1 ] || fail "another copy was kept"

@@ -104,6 +104,13 @@ TEST_F(PreferencesTest, IsTheDialogOfTheFormsData) {
     EXPECT_EQ(form.cbAlwaysOnTop->text(), QStringLiteral("窗口总是在最前端"));
     EXPECT_EQ(form.cbDefaultIcons->parentWidget(), form.GroupBox2);
     EXPECT_EQ(form.cbDefaultIcons->text(), QStringLiteral("使用Corvina CD 播放器的图标"));
+    // The lookup switch in the cell beside the default-player box, on the group's grid.
+    EXPECT_EQ(form.cbOnlineLookup->parentWidget(), form.GroupBox2);
+    EXPECT_EQ(form.cbOnlineLookup->geometry(), QRect(256, 48, 217, 17));
+    EXPECT_EQ(form.cbOnlineLookup->text(), QStringLiteral("在线查询唱片信息"));
+    EXPECT_EQ(form.cbOnlineLookup->x(), form.cbDefaultIcons->x());
+    EXPECT_EQ(form.cbOnlineLookup->y(), form.cbDefaultPlayer->y());
+    EXPECT_EQ(form.cbOnlineLookup->font(), form.cbDefaultPlayer->font());
     EXPECT_EQ(form.cbbDevice->geometry(), QRect(24, 88, 329, 20));
     EXPECT_EQ(form.ButtonOK->geometry(), QRect(312, 304, 75, 25));
     EXPECT_TRUE(form.ButtonOK->isDefault());
@@ -115,7 +122,8 @@ TEST_F(PreferencesTest, IsTheDialogOfTheFormsData) {
         form.cbStopOnExit,   form.cbAlwaysOnTop,       form.cbAutorun,     form.cbTranslucent,
         form.cbShowSplash,   form.cbMinimizeAtStartup, form.cbEjectOnExit, form.cbCloseAtStartup,
         form.cbCloseOnExit,  form.cbTranslucentMenu,   form.cbAutoPlay,    form.cbDefaultPlayer,
-        form.cbDefaultIcons, form.cbbDevice,           form.ButtonOK,      form.ButtonCancel};
+        form.cbDefaultIcons, form.cbOnlineLookup,      form.cbbDevice,     form.ButtonOK,
+        form.ButtonCancel};
     QWidget* at = form.cbStopOnExit;
     for (QWidget* next : expected.mid(1)) {
         at = at->nextInFocusChain();
@@ -125,7 +133,7 @@ TEST_F(PreferencesTest, IsTheDialogOfTheFormsData) {
     }
 }
 
-TEST_F(PreferencesTest, LoadsTheNineValuesTheIntegrationAndTheDriveList) {
+TEST_F(PreferencesTest, LoadsTheSettingsTheIntegrationAndTheDriveList) {
     writeSettings({{"ShowSplash", true}, {"StopOnExit", false}, {"Translucent", true}});
     writeIntegration({true, false, true, false}, QCoreApplication::applicationFilePath());
     TFormPreferences form(main.get());
@@ -142,6 +150,37 @@ TEST_F(PreferencesTest, LoadsTheNineValuesTheIntegrationAndTheDriveList) {
     EXPECT_EQ(form.cbbDevice->count(), 1);
     EXPECT_EQ(form.cbbDevice->currentIndex(), 0);
     EXPECT_TRUE(form.cbbDevice->currentText().startsWith(QStringLiteral("[D:] - ")));
+}
+
+TEST_F(PreferencesTest, TheLookupSwitchIsTheTenthValue) {
+    // A key from before the value existed: the box shows its default, on, and nothing is said.
+    test::ErrorCapture errors;
+    {
+        TFormPreferences form(main.get());
+        EXPECT_TRUE(form.cbOnlineLookup->isChecked());
+        form.show();
+        form.cbOnlineLookup->setChecked(false);
+        clickOk(form);
+    }
+    EXPECT_TRUE(errors.messages().isEmpty()) << errors.messages().join('\n').toStdString();
+    EXPECT_FALSE(stored("OnlineLookup"));
+    {
+        TFormPreferences form(main.get());
+        EXPECT_FALSE(form.cbOnlineLookup->isChecked());
+        form.show();
+        form.cbOnlineLookup->setChecked(true);
+        clickOk(form);
+    }
+    EXPECT_TRUE(stored("OnlineLookup"));
+    // Another type is reported as for the other nine.
+    {
+        TRegistry registry(RootKey::CurrentUser);
+        registry.openKey(kSettingsKey, false);
+        registry.writeString(QStringLiteral("OnlineLookup"), QStringLiteral("1"));
+    }
+    TFormPreferences form(main.get());
+    EXPECT_EQ(errors.messages(), QStringList{"Invalid data type for 'OnlineLookup'"});
+    EXPECT_FALSE(form.cbOnlineLookup->isChecked());
 }
 
 TEST_F(PreferencesTest, ATextWhereANumberBelongsIsReportedAndTheDialogStillOpens) {
@@ -261,7 +300,7 @@ TEST_F(PreferencesTest, AnErrorInOkLeavesTheDialogOpenAndAppliesNothing) {
         QStringList{
             QStringLiteral("Failed to set data for '%1'").arg(desktop::autostartEntryPath())});
     EXPECT_TRUE(form.isVisible());
-    // The nine values were stored before the failure; nothing reached the window.
+    // The ten values were stored before the failure; nothing reached the window.
     EXPECT_FALSE(stored("AlwaysOnTop"));
     EXPECT_TRUE(onTop());
     EXPECT_EQ(main->windowOpacity(), 1.0);

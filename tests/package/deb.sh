@@ -74,6 +74,9 @@ sox -n -r 44100 -b 16 -c 2 -e signed-integer "$scratch/disc/02.wav" synth 8 sine
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/runtime
 export CORVINA_DISC=$scratch/disc CORVINA_AUDIO=wav:$scratch/played.wav
 export CORVINA_MCI_LOG=$scratch/mci.log CORVINA_ERROR_LOG=$scratch/errors.log
+# The rip is unnamed: no name server is asked about it, and the lookup helper is in the package.
+export XDG_CACHE_HOME=$scratch/cache CORVINA_MUSICBRAINZ_URL= CORVINA_COVERART_URL= CORVINA_GNUDB_URL=
+[ -x "$root/usr/libexec/corvina/corvina-lookup" ] || fail "the package has no lookup helper"
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/corvina.desktop")
 command=${exec_line/\%U/"$scratch/disc"}
 (cd / && PATH=$root/usr/bin:/usr/bin:/bin $command >"$scratch/player.out" 2>&1) &

@@ -49,6 +49,10 @@ TEST(Mpris, MetadataOfTheTrackPlayingAndNoneWithoutADisc) {
     EXPECT_EQ(m.value("xesam:trackNumber").toInt(), 2);
     EXPECT_EQ(m.value("mpris:length").toLongLong(), 180'000'000);
     EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), trackId(2));
+    EXPECT_FALSE(m.contains("mpris:artUrl"));  // no picture, no URL
+    PlayerState withCover = playingTrackTwo();
+    withCover.artUrl = QStringLiteral("file:///home/u/.cache/Corvina/lookup/x.jpg");
+    EXPECT_EQ(metadata(withCover).value("mpris:artUrl").toString(), withCover.artUrl);
     EXPECT_TRUE(metadata(PlayerState()).isEmpty());
     EXPECT_EQ(trackId(0), QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
 }

@@ -58,8 +58,8 @@ public:
     QTemporaryDir dir;
 };
 
-// The private scratch folder of this test program (XDG_CONFIG_HOME and XDG_DATA_HOME point into
-// it, so no test touches the real home folder).
+// The private scratch folder of this test program (XDG_CONFIG_HOME, XDG_DATA_HOME and
+// XDG_CACHE_HOME point into it, so no test touches the real home folder).
 QString scratchDir();
 
 }  // namespace corvina::test
