@@ -21,6 +21,7 @@ echo "package: $(basename "$deb")"
 # Files: the player, its entry, metainfo, icons, and the manual only when the build made one.
 expected=(
     ./usr/bin/corvina
+    ./usr/libexec/corvina/corvina-lookup
     ./usr/share/applications/corvina.desktop
     ./usr/share/icons/hicolor/16x16/apps/corvina.png
     ./usr/share/icons/hicolor/32x32/apps/corvina.png

@@ -149,6 +149,9 @@ int main(int argc, char** argv) {
 
     {
         TFormMain form;
+        // The title moves only as it is ticked here: its own timer would move it by however
+        // many ticks this build took to get to the picture.
+        form.ScrollText->setSpeed(0);
         form.move(0, 0);
         form.show();
         // The ticks are run by hand; the timer's own would move the disc and the clock on.
