@@ -29,16 +29,7 @@ start_session_bus
 
 start_player
 wait_for_command "play CorvinaCD"
-mpris() { playerctl -p corvina "$@" 2>/dev/null || true; }
-wait_for() {
-    local want=$1
-    shift
-    for _ in $(seq 50); do
-        [ "$(mpris "$@")" = "$want" ] && return 0
-        sleep 0.1
-    done
-    fail "playerctl $* gave '$(mpris "$@")', not '$want'"
-}
+MPRIS_WAIT=50
 wait_for "Playing" status
 wait_for "第一首" metadata title
 wait_for "鸦林小乐队" metadata artist

@@ -52,16 +52,6 @@ requests() { [ -f "$server/requests.log" ] && wc -l < "$server/requests.log" || 
 start_session_bus
 trap 'e2e_cleanup; kill "$BUS_PID" "$SERVER_PID" 2>/dev/null || true' EXIT
 
-mpris() { playerctl -p corvina "$@" 2>/dev/null || true; }
-wait_for() {
-    local want=$1
-    shift
-    for _ in $(seq 100); do
-        [ "$(mpris "$@")" = "$want" ] && return 0
-        sleep 0.1
-    done
-    fail "playerctl $* gave '$(mpris "$@")', not '$want'"
-}
 
 start_player
 wait_for_command "play CorvinaCD"

@@ -30,6 +30,20 @@ start_session_bus() {
     trap 'e2e_cleanup; kill "$BUS_PID" 2>/dev/null || true' EXIT
 }
 
+# The player's media controls, as the desktop sees them (needs start_session_bus).
+mpris() { playerctl -p corvina "$@" 2>/dev/null || true; }
+# Waits (up to `MPRIS_WAIT` tenths of a second, 100 unless set) until `playerctl ARGS` prints
+# `want`.
+wait_for() {
+    local want=$1
+    shift
+    for _ in $(seq "${MPRIS_WAIT:-100}"); do
+        [ "$(mpris "$@")" = "$want" ] && return 0
+        sleep 0.1
+    done
+    fail "playerctl $* gave '$(mpris "$@")', not '$want'"
+}
+
 e2e_cleanup() {
     if [ -n "${PLAYER_PID:-}" ] && kill -0 "$PLAYER_PID" 2>/dev/null; then
         kill "$PLAYER_PID" 2>/dev/null || true
