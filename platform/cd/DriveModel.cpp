@@ -272,16 +272,6 @@ std::vector<int> DriveModel::speedsAsked() const {
     return state_->speedsAsked;
 }
 
-int DriveModel::speed() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->speed;
-}
-
-int DriveModel::openHandles() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->handles;
-}
-
 bool DriveModel::trayOpen() const {
     std::lock_guard lock(state_->mutex);
     return state_->trayOpen;

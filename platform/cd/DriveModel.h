@@ -75,8 +75,6 @@ public:
     // What happened.
     std::vector<Read> reads() const;
     std::vector<int> speedsAsked() const;
-    int speed() const;        // what the drive now reads at
-    int openHandles() const;  // handles open now
     bool trayOpen() const;
 
     // DriveDevice.

@@ -295,11 +295,6 @@ void RealDrive::watch() {
     }
 }
 
-bool RealDrive::hasDiscNow() const {
-    std::lock_guard lock(mutex_);
-    return toc_.has_value();
-}
-
 bool RealDrive::gone() const {
     std::lock_guard lock(mutex_);
     return gone_;

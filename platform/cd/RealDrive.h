@@ -36,13 +36,12 @@ using DriveTeller = std::function<void(const QString& message)>;
 class RealDrive : public Drive {
 public:
     // `engine` null: the drive plays through the shared sound output. `tell` null: messages go
-    // to the user through the player's notices.
+    // to the user through the player's notices. The first look at the drive is made before the
+    // constructor returns (on the thread that makes the drive).
     explicit RealDrive(std::shared_ptr<DriveDevice> device,
                        std::unique_ptr<PlaybackEngine> engine = nullptr, DriveTeller tell = {});
     ~RealDrive() override;
 
-    // Whether a disc was found when the drive was opened (its first look is made at once).
-    bool hasDiscNow() const;
     // The device went away: this drive stays empty and its threads have ended.
     bool gone() const override;
 
